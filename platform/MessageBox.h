@@ -1,0 +1,21 @@
+#pragma once
+// Message boxes. The window installs a handler that shows real boxes; without one (command-line
+// mode, no window system) the text is printed on the console and the box never waits: a
+// question gets the answer that the asking flow chose for unattended runs.
+
+#include <functional>
+#include <string>
+
+enum class MessageBoxButtons { kOk, kYesNo };
+enum class MessageBoxAnswer { kOk, kYes, kNo };
+
+using MessageBoxHandler = std::function<MessageBoxAnswer(
+    const std::string& text, const std::string& caption, MessageBoxButtons buttons)>;
+
+// Shows a box; consoleAnswer is what a question yields when no window can ask it.
+MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
+                                MessageBoxButtons buttons = MessageBoxButtons::kOk,
+                                MessageBoxAnswer consoleAnswer = MessageBoxAnswer::kOk);
+
+// Installs (or, with an empty handler, removes) the window's handler.
+void SetMessageBoxHandler(MessageBoxHandler handler);

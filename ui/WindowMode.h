@@ -1,0 +1,4 @@
+#pragma once
+// GUI mode: the update-station window, run modally.
+
+void RunWindowMode();
