@@ -12,18 +12,22 @@ constexpr std::uint32_t kTagAddress = 0xEFFE;
 constexpr std::uint32_t kOtpDataBytes = 0x3F60;
 constexpr std::uint32_t kVdTable = 0x3F70;
 
-void LayOtp(DeviceSlot& slot, const std::vector<std::uint8_t>& image) {
-  // One configuration block holding the whole area, registered in VD entry 0.
-  const std::uint32_t area = image.size() >= 5 ? static_cast<std::uint32_t>(image[3] | (image[4] << 8)) : 0;
-  const std::uint32_t length = std::min<std::uint32_t>(
-      std::max<std::uint32_t>(area, static_cast<std::uint32_t>(image.size())), kOtpDataBytes);
-  std::memcpy(slot.memory, image.data(), std::min<std::size_t>(length, image.size()));
+bool LayOtp(DeviceSlot& slot, const std::vector<std::uint8_t>& image, std::string* error) {
+  // The flows write the configuration area (code descriptor included) as one block; here it
+  // goes in as a configuration block registered in VD entry 0.
+  const std::uint32_t length = image.size() >= 6 ? static_cast<std::uint32_t>(image[3] | (image[4] << 8)) : 0;
+  if (image.size() < 6 || image[1] != 0xA5 || length < 15 || length > image.size() || length > kOtpDataBytes) {
+    if (error != nullptr) *error = "not an OTP image (no configuration area at offset 0 that fits the OTP)";
+    return false;
+  }
+  std::memcpy(slot.memory, image.data(), length);
   std::uint8_t* entry = slot.memory + kVdTable;
   entry[0] = 0;
   entry[1] = 0;
   entry[2] = static_cast<std::uint8_t>(length >> 8);
   entry[3] = static_cast<std::uint8_t>(length & 0xFF);
   entry[4] = 0xAA;
+  return true;
 }
 
 }  // namespace
@@ -35,8 +39,7 @@ void EraseMemory(DeviceSlot& slot) {
 
 bool LayFirmware(DeviceSlot& slot, const std::vector<std::uint8_t>& image, std::string* error) {
   const auto kind = static_cast<MemoryKind>(slot.config.memory);
-  const std::uint32_t limit = kind == MemoryKind::kOtp ? kOtpDataBytes : slot.config.memorySize;
-  if (image.size() > limit) {
+  if (image.size() > slot.config.memorySize) {
     if (error != nullptr) *error = "firmware image larger than the device's memory";
     return false;
   }
@@ -63,7 +66,7 @@ bool LayFirmware(DeviceSlot& slot, const std::vector<std::uint8_t>& image, std::
       std::memcpy(slot.memory, image.data(), image.size());
       if (slot.config.memorySize >= 2) slot.memory[1] = 0xA5;  // the tag byte, written last
       break;
-    case MemoryKind::kOtp: LayOtp(slot, image); break;
+    case MemoryKind::kOtp: return LayOtp(slot, image, error);
   }
   return true;
 }

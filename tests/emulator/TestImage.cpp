@@ -26,7 +26,15 @@ std::vector<std::uint8_t> BuildArea(const ImageSpec& spec) {
   area.insert(area.end(), {8, 4, static_cast<std::uint8_t>(spec.vid & 0xFF), static_cast<std::uint8_t>(spec.vid >> 8),
                            static_cast<std::uint8_t>(spec.pid & 0xFF), static_cast<std::uint8_t>(spec.pid >> 8),
                            static_cast<std::uint8_t>(spec.rev & 0xFF), static_cast<std::uint8_t>(spec.rev >> 8)});
-  const std::size_t records = 2 + (spec.manufacturer.empty() ? 0 : 1) + (spec.product.empty() ? 0 : 1) +
+  std::size_t padding = 0;
+  if (spec.areaLength > area.size() + 4) {
+    // An opaque record (the code of an OTP image lies in such a record).
+    const std::size_t length = spec.areaLength - area.size();
+    area.insert(area.end(), {0xFF, 0xE7, static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>(length >> 8)});
+    area.resize(spec.areaLength, 0x00);
+    padding = 1;
+  }
+  const std::size_t records = padding + 2 + (spec.manufacturer.empty() ? 0 : 1) + (spec.product.empty() ? 0 : 1) +
                               (spec.serial.empty() ? 0 : 1) + 1;
   area[3] = static_cast<std::uint8_t>(area.size() & 0xFF);
   area[4] = static_cast<std::uint8_t>(area.size() >> 8);
