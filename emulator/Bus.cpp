@@ -164,41 +164,31 @@ std::optional<std::uint32_t> Bus::Plug(const DeviceConfig& config, const std::ve
   return result;
 }
 
-bool Bus::Unplug(std::uint32_t port) {
+bool Bus::ChangeSlot(std::uint32_t port, const std::function<void(DeviceSlot&)>& change) {
   {
     BusStorage::Guard guard(*storage_);
     DeviceSlot* slot = SlotOf(port);
     if (slot == nullptr) return false;
     if (slot->connected != 0) Leave(*slot);
-    slot->returnAtMs = 0;
+    change(*slot);
   }
   NotifyIfChanged();
   return true;
+}
+
+bool Bus::Unplug(std::uint32_t port) {
+  return ChangeSlot(port, [](DeviceSlot& slot) { slot.returnAtMs = 0; });
 }
 
 bool Bus::Replug(std::uint32_t port) {
-  {
-    BusStorage::Guard guard(*storage_);
-    DeviceSlot* slot = SlotOf(port);
-    if (slot == nullptr) return false;
-    if (slot->connected != 0) Leave(*slot);
-    slot->onCompanion = 0;
-    Connect(*slot, true);
-  }
-  NotifyIfChanged();
-  return true;
+  return ChangeSlot(port, [this](DeviceSlot& slot) {
+    slot.onCompanion = 0;
+    Connect(slot, true);
+  });
 }
 
 bool Bus::Remove(std::uint32_t port) {
-  {
-    BusStorage::Guard guard(*storage_);
-    DeviceSlot* slot = SlotOf(port);
-    if (slot == nullptr) return false;
-    if (slot->connected != 0) Leave(*slot);
-    slot->plugged = 0;
-  }
-  NotifyIfChanged();
-  return true;
+  return ChangeSlot(port, [](DeviceSlot& slot) { slot.plugged = 0; });
 }
 
 std::vector<std::uint32_t> Bus::Ports() {
@@ -439,7 +429,7 @@ TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::u
       if ((setup.requestType & 0x1F) == 1 && OffersExtUnit(slot)) result = HandleExtUnitRequest(slot, chip, setup, data);
       break;
     case 2:
-      if ((setup.requestType & 0x1F) == 0 && OffersVendor(slot)) result = HandleVendorRequest(slot, chip, setup, data);
+      if ((setup.requestType & 0x1F) == 0 && OffersVendor(slot)) result = HandleVendorRequest(chip, setup, data);
       break;
     default: break;
   }

@@ -115,6 +115,8 @@ class Bus {
   void Refresh();
   void Connect(DeviceSlot& slot, bool bootMemory);
   void Leave(DeviceSlot& slot);
+  // Takes the device off the bus (when on it), then applies change, under the lock.
+  bool ChangeSlot(std::uint32_t port, const std::function<void(DeviceSlot&)>& change);
   TransferResult Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data);
   void NotifyIfChanged();
 

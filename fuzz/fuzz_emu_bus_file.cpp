@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "emulator/BusLayout.h"
 
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     std::string error;
     unlink(path.c_str());
-    auto fresh = vcodec::Bus::OpenFile(path, vcodec::SystemTime(), true, &error);
+    auto fresh = vcodec::Bus::OpenFile(path, ProgramTimeSource(), true, &error);
     if (!fresh) return 0;
   }
   const int fd = open(path.c_str(), O_WRONLY);
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   close(fd);
   std::string error;
-  auto bus = vcodec::Bus::OpenFile(path, vcodec::SystemTime(), false, &error);
+  auto bus = vcodec::Bus::OpenFile(path, ProgramTimeSource(), false, &error);
   if (!bus) return 0;
   for (std::uint32_t port : bus->Ports()) {
     (void)bus->Info(port);

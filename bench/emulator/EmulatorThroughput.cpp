@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "emulator/Descriptors.h"
 
@@ -78,13 +79,13 @@ void Run(const char* name, vcodec::Bus& bus, std::uint16_t unit) {
 int main() {
   for (std::uint16_t unit : {std::uint16_t{8}, std::uint16_t{64}}) {
     vcodec::DeviceConfig config;
-    auto memoryBus = vcodec::Bus::CreateInMemory(vcodec::SystemTime());
+    auto memoryBus = vcodec::Bus::CreateInMemory(ProgramTimeSource());
     (void)memoryBus->Plug(config, {}, nullptr);
     Run("in-memory bus", *memoryBus, unit);
 
     const std::string path = "/tmp/bench_emulator_" + std::to_string(getpid()) + ".bus";
     std::string error;
-    auto fileBus = vcodec::Bus::OpenFile(path, vcodec::SystemTime(), true, &error);
+    auto fileBus = vcodec::Bus::OpenFile(path, ProgramTimeSource(), true, &error);
     if (!fileBus) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
