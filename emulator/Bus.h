@@ -117,7 +117,8 @@ class Bus {
   void Leave(DeviceSlot& slot);
   // Takes the device off the bus (when on it), then applies change, under the lock.
   bool ChangeSlot(std::uint32_t port, const std::function<void(DeviceSlot&)>& change);
-  TransferResult Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data);
+  TransferResult Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data,
+                          std::uint32_t timeoutMs);
   void NotifyIfChanged();
 
   struct OpenHandle {
