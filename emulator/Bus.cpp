@@ -116,6 +116,10 @@ void Bus::NotifyIfChanged() {
     BusStorage::Guard guard(*storage_);
     changes = storage_->image().header.changeCount;
   }
+  Notify(changes);
+}
+
+void Bus::Notify(std::uint32_t changes) {
   if (changes != seenChanges_) {
     seenChanges_ = changes;
     if (listener_) listener_();
@@ -454,6 +458,7 @@ TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::u
 TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, std::uint8_t* data,
                            std::uint32_t timeoutMs) {
   TransferResult result{kUsbErrorDeviceNotConnected, 0};
+  std::uint32_t changes = 0;
   TransferRecord record;
   record.setup = setup;
   std::vector<std::uint8_t> buffer(setup.length);
@@ -480,6 +485,7 @@ TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, st
         if (result.error != kUsbErrorSuccess) slot->counters.failedTransfers++;
       }
     }
+    changes = storage_->image().header.changeCount;
   }
   if (toHost && result.error == kUsbErrorSuccess && data != nullptr) {
     std::memcpy(data, buffer.data(), std::min<std::uint32_t>(result.transferred, setup.length));
@@ -489,7 +495,7 @@ TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, st
   record.error = result.error;
   record.transferred = result.transferred;
   log_.Add(std::move(record));
-  NotifyIfChanged();
+  Notify(changes);
   return result;
 }
 

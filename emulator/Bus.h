@@ -120,6 +120,7 @@ class Bus {
   TransferResult Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data,
                           std::uint32_t timeoutMs);
   void NotifyIfChanged();
+  void Notify(std::uint32_t changes);  // calls the listener when the count moved
 
   struct OpenHandle {
     std::uint32_t port;
