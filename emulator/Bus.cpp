@@ -1,6 +1,7 @@
 #include "emulator/Bus.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "emulator/Chip.h"
@@ -55,7 +56,7 @@ Bus::Bus(std::unique_ptr<BusStorage> storage, TimeSource& time) : storage_(std::
   seenChanges_ = storage_->image().header.changeCount;
 }
 
-Bus::~Bus() = default;
+Bus::~Bus() { StopWatcher(); }
 
 std::unique_ptr<Bus> Bus::CreateInMemory(TimeSource& time) {
   auto storage = BusStorage::InMemory();
@@ -120,10 +121,14 @@ void Bus::NotifyIfChanged() {
 }
 
 void Bus::Notify(std::uint32_t changes) {
-  if (changes != seenChanges_) {
+  std::function<void()> listener;
+  {
+    std::lock_guard<std::mutex> lock(notifyMutex_);
+    if (changes == seenChanges_) return;
     seenChanges_ = changes;
-    if (listener_) listener_();
+    listener = listener_;
   }
+  if (listener) listener();
 }
 
 std::optional<std::uint32_t> Bus::Plug(const DeviceConfig& config, const std::vector<std::uint8_t>& firmware,
@@ -398,9 +403,67 @@ std::uint32_t Bus::OpenInterface(DevNode node, InterfaceClass cls, std::uint64_t
   return kUsbErrorSuccess;
 }
 
-void Bus::CloseInterface(std::uint64_t handle) { handles_.erase(handle); }
+void Bus::CloseInterface(std::uint64_t handle) {
+  BusStorage::Guard guard(*storage_);
+  handles_.erase(handle);
+}
 
-void Bus::SetChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+void Bus::SetChangeListener(std::function<void()> listener) {
+  StopWatcher();
+  const bool watch = static_cast<bool>(listener);
+  {
+    std::lock_guard<std::mutex> lock(notifyMutex_);
+    listener_ = std::move(listener);
+  }
+  if (!watch) return;
+  watchStop_ = false;
+  watcher_ = std::thread([this] { Watch(); });
+}
+
+void Bus::Watch() {
+  std::unique_lock<std::mutex> lock(watchMutex_);
+  while (!watchWake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return watchStop_; })) {
+    lock.unlock();
+    std::uint32_t changes;
+    {
+      BusStorage::Guard guard(*storage_);
+      Refresh();
+      changes = storage_->image().header.changeCount;
+    }
+    Notify(changes);
+    lock.lock();
+  }
+}
+
+void Bus::StopWatcher() {
+  if (!watcher_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    watchStop_ = true;
+  }
+  watchWake_.notify_all();
+  // A listener that replaces itself runs on the watcher: that thread ends on its own.
+  if (watcher_.get_id() == std::this_thread::get_id()) {
+    watcher_.detach();
+  } else {
+    watcher_.join();
+  }
+}
+
+std::vector<TransferRecord> Bus::Log() {
+  BusStorage::Guard guard(*storage_);
+  return log_.Records();
+}
+
+void Bus::ClearLog() {
+  BusStorage::Guard guard(*storage_);
+  log_.Clear();
+}
+
+void Bus::SetLogCapacity(std::size_t records) {
+  BusStorage::Guard guard(*storage_);
+  log_.SetCapacity(records);
+}
 
 std::uint32_t Bus::Bind(std::uint64_t interfaceHandle, std::uint64_t* deviceId) {
   BusStorage::Guard guard(*storage_);
@@ -415,7 +478,10 @@ std::uint32_t Bus::Bind(std::uint64_t interfaceHandle, std::uint64_t* deviceId) 
   return kUsbErrorSuccess;
 }
 
-void Bus::Release(std::uint64_t deviceId) { bindings_.erase(deviceId); }
+void Bus::Release(std::uint64_t deviceId) {
+  BusStorage::Guard guard(*storage_);
+  bindings_.erase(deviceId);
+}
 
 TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data,
                              std::uint32_t timeoutMs) {
@@ -486,15 +552,15 @@ TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, st
       }
     }
     changes = storage_->image().header.changeCount;
+    const std::size_t logged = toHost ? result.transferred : setup.length;
+    record.data.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(std::min(logged, buffer.size())));
+    record.error = result.error;
+    record.transferred = result.transferred;
+    log_.Add(std::move(record));
   }
   if (toHost && result.error == kUsbErrorSuccess && data != nullptr) {
     std::memcpy(data, buffer.data(), std::min<std::uint32_t>(result.transferred, setup.length));
   }
-  const std::size_t logged = toHost ? result.transferred : setup.length;
-  record.data.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(std::min(logged, buffer.size())));
-  record.error = result.error;
-  record.transferred = result.transferred;
-  log_.Add(std::move(record));
   Notify(changes);
   return result;
 }
