@@ -409,6 +409,12 @@ void Bus::CloseInterface(std::uint64_t handle) {
 }
 
 void Bus::SetChangeListener(std::function<void()> listener) {
+  if (watcher_.joinable() && watcher_.get_id() == std::this_thread::get_id()) {
+    // Called from the listener itself: keep the watcher, swap what it calls.
+    std::lock_guard<std::mutex> lock(notifyMutex_);
+    listener_ = std::move(listener);
+    return;
+  }
   StopWatcher();
   const bool watch = static_cast<bool>(listener);
   {
@@ -442,12 +448,7 @@ void Bus::StopWatcher() {
     watchStop_ = true;
   }
   watchWake_.notify_all();
-  // A listener that replaces itself runs on the watcher: that thread ends on its own.
-  if (watcher_.get_id() == std::this_thread::get_id()) {
-    watcher_.detach();
-  } else {
-    watcher_.join();
-  }
+  watcher_.join();
 }
 
 std::vector<TransferRecord> Bus::Log() {
