@@ -17,9 +17,9 @@ ProgramResult Emu(const std::vector<std::string>& args) { return RunProgram(Buil
 
 TEST(EmuToolTest, CreateWithFirmwareShowsItsVersionAndDumpsItsMemory) {
   TempDir dir;
-  ImageSpec spec;
-  spec.serial = "SN-TOOL-7";
-  const std::vector<std::uint8_t> image = BuildImage(spec);
+  ImageRecipe recipe;
+  recipe.serial = "SN-TOOL-7";
+  const std::vector<std::uint8_t> image = BuildImage(recipe);
   dir.Write("fw.rfw", std::string(image.begin(), image.end()));
   const std::string bus = dir.File("bus");
   ProgramResult r = Emu({"create", bus, "--chip", "VXQ64", "--memory", "flash", "--size", "131072", "--port", "3",
