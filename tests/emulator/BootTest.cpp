@@ -27,8 +27,7 @@ ImageRecipe Recipe(std::size_t areaAt, bool tag) {
 }
 
 TEST(BootTest, FlashBootRulePerFamily) {
-  ImageRecipe small = Recipe(0, false);
-  small.size = 0x4000;
+  const ImageRecipe small = SmallImageRecipe(0x55);
   const BootCase cases[] = {
       {"mode-register chip, area at 0xF000, no tag", 0xB010, Recipe(0xF000, false), true},
       {"legacy chip, area at 0xF000, tagged", 0x0000, Recipe(0xF000, true), true},
@@ -102,10 +101,7 @@ TEST(BootTest, EepromBootsOnItsTagByte) {
     auto bus = Bus::CreateInMemory(time);
     DeviceConfig config;
     config.memory = MemoryKind::kEeprom16;
-    ImageRecipe recipe;
-    recipe.size = 0x4000;
-    recipe.areaAt = 0;
-    recipe.bootCode = 0x12;
+    ImageRecipe recipe = SmallImageRecipe(0x12);
     std::vector<std::uint8_t> image = BuildImage(recipe);
     const auto port = bus->Plug(config, {}, nullptr);
     if (!tagged) image[1] = 0xFF;  // the flow writes the tag byte last

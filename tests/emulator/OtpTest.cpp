@@ -81,10 +81,7 @@ TEST(OtpBoot, BootsTheCurrentBlockWithEccRecordsApplied) {
   auto bus = Bus::CreateInMemory(time);
   DeviceConfig config;
   config.memory = MemoryKind::kOtp;
-  ImageRecipe recipe;
-  recipe.size = 0x4000;
-  recipe.areaAt = 0;
-  recipe.bootCode = 0x60;
+  ImageRecipe recipe = SmallImageRecipe(0x60);
   recipe.serial = "OTP-001";
   recipe.areaLength = 0x200;
   std::vector<std::uint8_t> image = BuildImage(recipe);

@@ -55,4 +55,12 @@ std::vector<std::uint8_t> BuildImage(const ImageRecipe& recipe) {
   return image;
 }
 
+ImageRecipe SmallImageRecipe(std::uint8_t bootCode) {
+  ImageRecipe recipe;
+  recipe.size = 0x4000;
+  recipe.areaAt = 0;
+  recipe.bootCode = bootCode;
+  return recipe;
+}
+
 }  // namespace vcodec_test

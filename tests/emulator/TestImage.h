@@ -25,6 +25,9 @@ struct ImageRecipe {
 
 [[nodiscard]] std::vector<std::uint8_t> BuildImage(const ImageRecipe& recipe);
 
+// A 16 KiB image with its area at offset 0 (EEPROM and OTP images, small flash images).
+[[nodiscard]] ImageRecipe SmallImageRecipe(std::uint8_t bootCode);
+
 // The configuration area alone (header and records).
 [[nodiscard]] std::vector<std::uint8_t> BuildArea(const ImageRecipe& recipe);
 
