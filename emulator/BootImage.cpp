@@ -110,6 +110,8 @@ std::optional<BootIdentity> BootFromEeprom(const std::uint8_t* mem, std::size_t 
   return id;
 }
 
+namespace {
+
 bool HasOtpConfigBlock(const std::uint8_t* mem, std::size_t size) {
   if (size < 0x4000) return false;
   for (int k = 0; k < 16; ++k) {
@@ -117,6 +119,8 @@ bool HasOtpConfigBlock(const std::uint8_t* mem, std::size_t size) {
   }
   return false;
 }
+
+}  // namespace
 
 std::vector<std::uint8_t> AssembleOtpImage(const std::uint8_t* mem, std::size_t size) {
   if (size < 0x4000) return {};
