@@ -58,4 +58,5 @@ class CICTypeIni : public CUserIni {
   void LoadFile(const std::string& name);
 
   std::int32_t iniType_;
+  std::vector<std::string> diskNames_;  // fileList entries as the directory spells them
 };
