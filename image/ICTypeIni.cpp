@@ -184,3 +184,11 @@ bool CICTypeIni::IsDeviceListedInFile(std::string_view deviceId) const {
   const std::string fileText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   return VidPidFileAccepts(fileText, deviceId);
 }
+
+std::unique_ptr<CICTypeIni> CreateStartupIcDefinition(std::int32_t iniType) {
+  auto ic = std::make_unique<CICTypeIni>(iniType);
+  ic->BuildIcDefinitionList();
+  ic->LoadCurrentIcDefinition();
+  ic->ReadIcHeader();
+  return ic;
+}

@@ -13,9 +13,8 @@
 namespace {
 
 TEST(ICTypeIniTest, StartUpWithIniTypeZeroLoadsTheVxq62Definition) {
-  CICTypeIni ic(0);
-  ic.BuildIcDefinitionList();
-  ic.LoadCurrentIcDefinition();
+  const auto startup = CreateStartupIcDefinition(0);
+  CICTypeIni& ic = *startup;
   EXPECT_EQ(ic.fileList, (std::vector<std::string>{"VXQ61.INI", "VXQ62.INI", "VXQ64.INI", "VXQ65.INI"}));
   EXPECT_EQ(ic.icName, "VXQ62");
   EXPECT_EQ(ic.GetDefaultImageId(), 3018);  // "FFU_Q62": the text of resource 2031
