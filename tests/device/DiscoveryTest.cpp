@@ -1,6 +1,7 @@
 #include "device/DeviceDiscovery.h"
 
 #include "device/KoCamApi.h"
+#include "device/StringDescriptor.h"
 #include "tests/device/EmulatedBusTest.h"
 
 namespace {
@@ -169,6 +170,34 @@ TEST_F(DiscoveryTest, ExtensionUnitIsNeverAskedBeforeItIsFoundAndConfirmed) {
     EXPECT_FALSE(IsCommand(t) && t.data.size() == 8 && t.data[1] == 0xC2) << "no chip-code read through a unit";
   }
   CloseDeviceRecord(&r);
+}
+
+TEST_F(DiscoveryTest, NotReadyAfterBindingIsRetriedABoundedNumberOfTimes) {
+  Plug();
+  std::vector<DeviceListEntry> list;
+  ASSERT_EQ(EnumDevices(&list), 0u);
+  int descriptorReads = 0;
+  backend_->rewrite = [&](const ControlSetup& s, std::uint8_t*, TransferResult& r) {
+    if (s.request == 0x06 && s.value == 0x0100) {
+      ++descriptorReads;
+      r = {kUsbErrorNotReady, 0};
+    }
+  };
+  DeviceRecord r;
+  std::uint32_t waited = 0;
+  EXPECT_EQ(OpenDeviceRecord(list[0].devnode, &r, &waited), 0u) << "the open itself succeeds";
+  EXPECT_EQ(descriptorReads, 25);
+  EXPECT_EQ(waited, 25u * 200) << "reported, so that a reset counts it against its budget";
+  CloseDeviceRecord(&r);
+}
+
+TEST_F(DiscoveryTest, StringIndexZeroIsAnEmptyTextWithoutARequest) {
+  Plug();
+  Select();
+  std::string text = "stale";
+  EXPECT_TRUE(ReadStringDescriptor(KoCam_GetCurrentRecord()->deviceId, 0, &text));
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(Log().empty());
 }
 
 }  // namespace

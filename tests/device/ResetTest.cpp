@@ -23,13 +23,15 @@ TEST_F(ResetTest, EachKindReEnumeratesAndSwapsInTheNewRecord) {
     const char* what;
     std::function<int(std::uint32_t*)> reset;
     std::uint8_t vendorRequest;
+    bool chipCodeStep;
   };
   const Case cases[] = {
-      {"to update code (7)", [](std::uint32_t* h) { return KoCam_ResetToUpdateFW(h, 0, 0, kWaitMs); }, 0x20},
+      {"to update code (7)", [](std::uint32_t* h) { return KoCam_ResetToUpdateFW(h, 0, 0, kWaitMs); }, 0x20, true},
       {"to ROM, audio classes (9)", [](std::uint32_t* h) { return KoCam_ResetToNewCode(h, kKoCamAudioClasses, kWaitMs); },
-       0x22},
+       0x22, true},
       {"to ROM by vendor request (10)",
-       [](std::uint32_t* h) { return KoCam_ResetToRom(h, kKoCamAudioClasses | kKoCamChannelFromCaps, kWaitMs); }, 0x22},
+       [](std::uint32_t* h) { return KoCam_ResetToRom(h, kKoCamAudioClasses | kKoCamChannelFromCaps, kWaitMs); }, 0x22,
+       false},
   };
   PlugAndSelect();
   for (const Case& c : cases) {
@@ -45,8 +47,14 @@ TEST_F(ResetTest, EachKindReEnumeratesAndSwapsInTheNewRecord) {
     EXPECT_EQ(handle, KoCam_GetDevNode()) << c.what;
     EXPECT_NE(KoCam_GetCurrentRecord()->deviceId, oldId) << c.what;
     bool sent = false;
-    for (const auto& t : Log()) sent = sent || (IsVendor(t) && t.setup.request == c.vendorRequest);
+    bool chipCodeRead = false;
+    for (const auto& t : Log()) {
+      if (sent || !IsVendor(t)) continue;
+      sent = t.setup.request == c.vendorRequest;
+      chipCodeRead = chipCodeRead || (t.setup.request == 0x25 && t.setup.index == 0xFE21);
+    }
     EXPECT_TRUE(sent) << c.what;
+    EXPECT_EQ(chipCodeRead, c.chipCodeStep) << c.what << ": chip code read before the reset";
     for (const char* line : {"Is same dev location", "disconnected, new device", "Old device safe to be closed",
                              "Device reset ok", "New hKoProxyDev="}) {
       EXPECT_TRUE(TraceHas(lines, line)) << c.what << ": " << line;
@@ -154,6 +162,24 @@ TEST_F(ResetTest, CompanionPortMatchesADeviceBackOnTheOtherHalfOfItsPort) {
   EXPECT_NE(KoCam_GetCurrentRecord()->locationPath, before) << "came back on the companion half";
   SetLearnedCompanionPort(0);
   EXPECT_FALSE(SameLocationPath(KoCam_GetCurrentRecord()->locationPath, before)) << "only the companion rule matches";
+}
+
+TEST_F(ResetTest, SlowChipWaitsTwoSecondsMoreAfterTheReset) {
+  const auto resetTime = [&](std::uint16_t chipId) {
+    vcodec::DeviceConfig config;
+    config.chipId = chipId;
+    PlugAndSelect(config);
+    std::uint32_t handle = 0;
+    const std::uint64_t start = clock_.NowMs();
+    EXPECT_EQ(KoCam_ResetToNewCode(&handle, kKoCamAudioClasses, kWaitMs), 1) << std::hex << chipId;
+    const std::uint64_t spent = clock_.NowMs() - start;
+    (void)KoCam_CloseDevice();
+    (void)bus_->Remove(port_);
+    return spent;
+  };
+  const std::uint64_t normal = resetTime(0x0021);
+  const std::uint64_t slow = resetTime(0xB013);
+  EXPECT_EQ(slow - normal, 2000u);
 }
 
 TEST_F(ResetTest, UnusableRecordIsRefused) {
