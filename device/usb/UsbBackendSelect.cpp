@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 
-#include "device/usb/LibusbBackend.h"
+#include "device/usb/EmulatorBackend.h"
 
 std::unique_ptr<UsbBackend> SelectUsbBackend(std::string* error) {
-  return OpenLibusbBackend(error);
+  const char* bus = std::getenv(kEmulatorEnvironmentVariable);
+  if (bus != nullptr && *bus != '\0') return OpenEmulatorBackend(bus, error);
+  return OpenPlatformUsbBackend(error);
 }
