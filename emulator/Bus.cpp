@@ -69,11 +69,13 @@ std::unique_ptr<Bus> Bus::OpenFile(const std::string& path, TimeSource& time, bo
   if (!storage) return nullptr;
   {
     BusStorage::Guard guard(*storage);
-    for (const DeviceSlot& slot : storage->image().slots) {
-      if (slot.plugged != 0 && !ValidSlotConfig(slot.config)) {
+    for (DeviceSlot& slot : storage->image().slots) {
+      if (slot.plugged == 0) continue;
+      if (!ValidSlotConfig(slot.config)) {
         if (error != nullptr) *error = path + ": bus file is corrupt (bad device record)";
         return nullptr;
       }
+      SanitizeSlotState(slot);
     }
   }
   return std::unique_ptr<Bus>(new Bus(std::move(storage), time));

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
@@ -15,22 +16,26 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string path = "/tmp/fuzz_emu_bus_" + std::to_string(getpid());
-  // A well-formed empty bus with the input laid over its first device record (the header's
-  // own checks are plain comparisons).
-  {
+  // A well-formed empty bus, made once; every run lays the input (zero-padded) over the first
+  // device record and a fresh header (the header's own checks are plain comparisons).
+  static std::vector<std::uint8_t> header = [] {
     std::string error;
     unlink(path.c_str());
     auto fresh = vcodec::Bus::OpenFile(path, ProgramTimeSource(), true, &error);
-    if (!fresh) return 0;
-  }
+    std::vector<std::uint8_t> bytes(sizeof(vcodec::BusHeader));
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd >= 0 && pread(fd, bytes.data(), bytes.size(), 0) < 0) bytes.clear();
+    if (fd >= 0) close(fd);
+    return bytes;
+  }();
+  std::vector<std::uint8_t> record(4096, 0);
+  std::memcpy(record.data(), data, size < record.size() ? size : record.size());
   const int fd = open(path.c_str(), O_WRONLY);
   if (fd < 0) return 0;
-  const std::size_t n = size < 4096 ? size : 4096;
-  if (pwrite(fd, data, n, static_cast<off_t>(offsetof(vcodec::BusImage, slots))) < 0) {
-    close(fd);
-    return 0;
-  }
+  const bool written = pwrite(fd, header.data(), header.size(), 0) >= 0 &&
+                       pwrite(fd, record.data(), record.size(), static_cast<off_t>(offsetof(vcodec::BusImage, slots))) >= 0;
   close(fd);
+  if (!written) return 0;
   std::string error;
   auto bus = vcodec::Bus::OpenFile(path, ProgramTimeSource(), false, &error);
   if (!bus) return 0;
