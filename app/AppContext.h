@@ -3,9 +3,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/NotifyTarget.h"
+
+class CDevFlow;
+class CICTypeIni;
+class CParseArg;
 
 enum RunMode : std::int32_t { kRunModeGui = 0, kRunModeCommandLine = 1 };
 
@@ -19,11 +24,18 @@ struct AppContext {
   NotifyTarget* mainDialog = nullptr;  // the main window while GUI mode runs
   OsInfo* osInfo = nullptr;
   std::int32_t runMode = kRunModeGui;
+  // The command line decides the exit code by what its operation did (-1: not decided).
+  std::int32_t commandLineExitCode = -1;
+  CParseArg* parseArg = nullptr;
   std::int32_t iniType = 0;
   std::int32_t uiMode = 0;
   std::uint8_t busType = 0;
   std::uint8_t memoryType = 0;
+  CICTypeIni* icTypeIni = nullptr;
+  CDevFlow* flow = nullptr;  // the memory object, made by CreateMemoryObject
   std::uint8_t chipOptionByte = 0;
+  // The window stores the port pair of the opened device here while it exists.
+  std::function<void(std::uint32_t portAddress, std::uint32_t parentInstance)> storePortLocation;
 };
 
 [[nodiscard]] AppContext& App();

@@ -3,10 +3,13 @@
 #include "app/AppContext.h"
 #include "app/CommandLineMode.h"
 #include "app/DebugCapture.h"
+#include "app/ParseArg.h"
 #include "app/RunMode.h"
 #include "app/ToolVersion.h"
 #include "app/Trace.h"
 #include "device/KoCamApi.h"
+#include "flow/MemoryObject.h"
+#include "image/ICTypeIni.h"
 #include "ui/WindowMode.h"
 
 bool CLumatraceApp::InitInstance(const std::vector<std::string>& arguments) {
@@ -43,13 +46,25 @@ void CLumatraceApp::RunGui() {
 void CLumatraceApp::CreateAppObjects() {
   DestroyAppObjects();
   AppContext& app = App();
+  if (app.icTypeIni == nullptr) {
+    app.icTypeIni = new CICTypeIni(app.iniType);
+    app.icTypeIni->BuildIcDefinitionList();
+    app.icTypeIni->LoadCurrentIcDefinition();
+  }
   if (app.osInfo == nullptr) app.osInfo = new OsInfo{6};
+  if (app.parseArg == nullptr) app.parseArg = new CParseArg();
+  CreateMemoryObject(app.memoryType, app.busType);
 }
 
 void CLumatraceApp::DestroyAppObjects() {
   AppContext& app = App();
+  DeleteMemoryObject();
   delete app.osInfo;
   app.osInfo = nullptr;
+  delete app.icTypeIni;
+  app.icTypeIni = nullptr;
+  delete app.parseArg;
+  app.parseArg = nullptr;
   app.notifyWnd1 = nullptr;
 }
 
@@ -63,7 +78,8 @@ int CLumatraceApp::ExitInstance() {
   }
   TraceShutdown();
   DeleteConfigStore();
-  const int code = lastErrorCode.load() != 0 ? 1 : 0;
+  int code = lastErrorCode.load() != 0 ? 1 : 0;
+  if (App().commandLineExitCode >= 0) code = App().commandLineExitCode;
   lastErrorCode.store(code);
   return code;
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/ConfigIni.h"
+#include "app/ConsoleProgress.h"
 #include "app/RunMode.h"
 #include "app/Trace.h"
 #include "app/Utf8.h"
@@ -108,6 +109,7 @@ void CParseArg::AttachParentConsole() { m_nConsoleOut = 1; }
 
 void CParseArg::ConsoleWrite(const std::string& text) const {
   if (m_nConsoleOut <= 0) return;
+  if (m_pProgress != nullptr) m_pProgress->Finish();
   std::string cut = text;
   Utf8Truncate(cut, kConsoleMaxChars);
   std::fputs(cut.c_str(), stdout);

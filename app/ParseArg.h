@@ -8,6 +8,8 @@
 
 #include "app/TextModeFile.h"
 
+class ConsoleProgress;
+
 // Operation letters; each selects a branch of the memory object's command.
 inline constexpr std::uint8_t kOpWrite = 'W';
 inline constexpr std::uint8_t kOpVerify = 'V';
@@ -44,11 +46,22 @@ class CParseArg {
   TextModeFile m_fileBurnResult;
   // The memory size the operation asks for (kDumpSpiMemSize for "-dumpspi"), 0 for the default.
   std::uint32_t m_uRequestedMemSize = 0;
+  // The terminal's progress bar, ended before every console text (null without one).
+  ConsoleProgress* m_pProgress = nullptr;
 
   // arguments: the process's argument vector, argument 0 being the program. 1 when an
   // operation was recognised and the form is right; nothing may run otherwise.
   [[nodiscard]] std::int32_t Parse_Arg(const std::vector<std::string>& arguments);
   [[nodiscard]] std::int32_t Parse_Arg_Normal(const std::vector<std::string>& arguments);
+
+  // The run: open the device and settle the IC type, then the operation and the result files.
+  [[nodiscard]] std::int32_t OpenDeviceForCommandLine();
+  [[nodiscard]] std::int32_t LoadICTypeIni();
+  [[nodiscard]] std::int32_t Excute_Arg();
+  [[nodiscard]] std::int32_t Excute_Arg_Normal();
+  // True once the operation did what was asked (for "-version": the version was printed);
+  // decides the exit code.
+  bool m_bRequestDone = false;
 
   // Console output: on POSIX the program already writes to the console that started it.
   void AttachParentConsole();

@@ -1,0 +1,192 @@
+#include "flow/DevFlow.h"
+
+#include "app/AppContext.h"
+#include "app/ConfigIni.h"
+#include "app/ParseArg.h"
+#include "app/Trace.h"
+#include "device/KoCamApi.h"
+#include "flow/DumpFile.h"
+#include "flow/NotifyUi.h"
+#include "flow/TextIds.h"
+#include "image/ICTypeIni.h"
+
+void StorePortLocation(std::uint32_t portAddress, std::uint32_t parentInstance) {
+  AppContext& app = App();
+  if (app.mainDialog != nullptr && app.storePortLocation) {
+    app.storePortLocation(portAddress, parentInstance);
+    return;
+  }
+  if (app.parseArg != nullptr) {
+    app.parseArg->m_dwPortAddr = portAddress;
+    app.parseArg->m_dwParentInst = parentInstance;
+  }
+}
+
+int CDevFlow::NotSupported() {
+  lastErrorCode.store(IDS_NOT_SUPPORT);
+  return 0;
+}
+
+void CDevFlow::ConsoleLine(const std::string& text) {
+  if (App().parseArg != nullptr) App().parseArg->ConsoleWrite(text);
+}
+
+int CDevFlow::LocateConfigArea(const std::vector<std::uint8_t>*) { return 0; }
+
+int CDevFlow::LocateConfigAreaOf(const std::vector<std::uint8_t>* buffer) {
+  SetIcDefinition(App().icTypeIni);
+  if (buffer == &imageBytes) {
+    configLocation = ParseImage(imageBytes);
+    return configLocation.has_value() ? 1 : 0;
+  }
+  if (buffer == &workBytes) {
+    secondConfigLocation = ParseImage(workBytes);
+    return secondConfigLocation.has_value() ? 1 : 0;
+  }
+  return 0;
+}
+
+std::int32_t CDevFlow::IcVendorInfo(const char* key, std::int32_t fallback) {
+  const CICTypeIni* ic = App().icTypeIni;
+  return ic != nullptr ? ic->GetVendorInfo(key) : fallback;
+}
+
+std::uint8_t CDevFlow::IcChipInfo() {
+  CICTypeIni* ic = App().icTypeIni;
+  return ic != nullptr ? ic->GetRegisterChipInfo() : 0xFF;
+}
+
+void CDevFlow::RefreshIcSettings() {
+  if (App().icTypeIni != nullptr) App().icTypeIni->ReadIcHeader();
+}
+
+bool CDevFlow::PassesVidPidList(bool fileList) {
+  CICTypeIni* ic = App().icTypeIni;
+  if (ic == nullptr) return false;
+  return fileList ? ic->IsDeviceListedInFile(m_strVidPidRev) : ic->IsDeviceListed(m_strVidPidRev);
+}
+int CDevFlow::ReadCode() { return 0; }
+int CDevFlow::EraseCode() { return 0; }
+int CDevFlow::Download() { return 0; }
+int CDevFlow::Silence_WriteBin(const std::string&) { return NotSupported(); }
+int CDevFlow::Silence_WriteSNBin(const std::string&, const std::string&) { return NotSupported(); }
+int CDevFlow::ReadToBinFile(const std::string&) { return NotSupported(); }
+int CDevFlow::Silence_VerifyBin(const std::string&) { return NotSupported(); }
+int CDevFlow::ReadToHexFile(const std::string&) { return NotSupported(); }
+int CDevFlow::EraseCodeEx(int) { return NotSupported(); }
+
+int CDevFlow::ReadToFile(const std::string& path, bool hexForm) {
+  TraceScope scope("CDevFlow::ReadToFile", 0);
+  if (ReadCode() == 0) return 0;
+  std::string error;
+  if (!WriteDumpFile(path, readBack, hexForm, &error)) {
+    // A dump that did not reach its file is no dump.
+    TraceFail(scope, "%s\n", error.c_str());
+    ConsoleLine(error + "\r\n");
+    lastErrorCode.store(IDS_READ_FLASH_FAIL);
+    return 0;
+  }
+  return 1;
+}
+
+int CDevFlow::DEV_Command(std::uint8_t letter, const std::string& path) {
+  lastErrorCode.store(0);
+  switch (letter) {
+    case 'W': return Silence_WriteBin(path);
+    case 'V': return Silence_VerifyBin(path);
+    case 'R':
+    case 'Y':
+    case 'Z': return ReadToBinFile(path);
+    case 'T': return ReadToHexFile(path);
+    case 'E': return EraseCodeEx(1);
+    default: return NotSupported();
+  }
+}
+
+int CDevFlow::DEV_CommandWithSN(std::uint8_t letter, const std::string& path,
+                                const std::string& serial) {
+  if (letter == 'S') return Silence_WriteSNBin(path, serial);
+  return NotSupported();
+}
+
+int CDevFlow::DEV_OpenDeviceByICIni(int index) {
+  TraceScope scope("CDevFlow::DEV_OpenDeviceByICIni");
+  TraceWrite(scope, "CDevFlow::DEV_OpenDeviceByICIni()\n");
+  if (m_hDev != 0) return 1;
+  if (MP_OpenDevice(index) == 0) {
+    NotifyUi(UM_RESULT, IDS_DETECT_DEVICE_FAIL);
+    return 0;
+  }
+  ReadPortLocation();
+  StorePortLocation(m_dwPortAddr, m_dwParentInst);
+  MP_ReadChipId();
+  ReadVidPidRev(true);
+  RefreshIcSettings();
+  NotifyUi(UM_DEVICE_OPENED, 0);
+  return 1;
+}
+
+int CDevFlow::DEV_OpenDeviceByVIDPID() {
+  TraceScope scope("CDevFlow::DEV_OpenDeviceByVIDPID");
+  if (m_hDev != 0) return 1;
+  const std::int32_t lockPort = GetConfigInt(0, kConfigSection, "LockPort");
+  const std::int32_t portNo = GetConfigInt(0, kConfigSection, "PortNo");
+  const std::int32_t listKind = GetConfigInt(0, kConfigSection, "CheckVIDPID_INI");
+  const int count = KoCam_GetDeviceCount();
+  int result = 0;
+  if (count == 0) {
+    NotifyUi(UM_RESULT, IDS_DETECT_DEVICE_FAIL);
+    TraceFail(scope, "Cannot find Tavrin USB Audio!\n");
+    ConsoleLine("Cannot find Tavrin USB Audio!\n");
+  } else {
+    for (int n = 0; n < count && result == 0; ++n) {
+      if (MP_OpenDevice(n) == 0) continue;
+      ReadPortLocation();
+      StorePortLocation(m_dwPortAddr, m_dwParentInst);
+      ReadVidPidRev(false);
+      // "CheckVIDPID_INI" 2 names the list file beside the tool.
+      if (PassesVidPidList(listKind == 2)) {
+        if (lockPort == 0) {
+          result = 1;
+        } else if (portNo == 0) {
+          SetConfigInt(kConfigSection, "PortNo", static_cast<std::int32_t>(m_dwPortAddr));
+          TraceWrite(scope, "Set Value\n");
+          result = 1;
+        } else if (static_cast<std::uint32_t>(portNo) == m_dwPortAddr) {
+          result = 1;
+        }
+      }
+      if (result == 0) MP_CloseDevice();
+    }
+    if (result == 0) {
+      NotifyUi(UM_ERROR, IDS_VIDPID_NOT_MATCH);
+      TraceFail(scope, "Check VID/PID Mismatch!\n");
+      ConsoleLine("Check VID/PID Mismatch!\n");
+      return 0;
+    }
+    MP_ReadChipId();
+  }
+  RefreshIcSettings();
+  NotifyUi(UM_DEVICE_OPENED, 0);
+  lastErrorCode.store(0);
+  return result;
+}
+
+int CDevFlow::DEV_GetDeviceInfo() {
+  MP_GetDeviceInfo();
+  NotifyUi(UM_RESULT, 0);
+  return 1;
+}
+
+void CDevFlow::DEV_CloseDevice() { MP_CloseDevice(); }
+
+void CDevFlow::DEV_InitResetOption() {
+  g_uOpFlags = kOpResetAfter | kOpEmptyCheck | kOpWriteVerify;
+  if (GetConfigInt(1, kConfigSection, "ResetToCache") == 0) g_uOpFlags &= ~kOpResetAfter;
+  if (GetConfigInt(1, kConfigSection, "Normal Reset") == 0) {
+    g_uOpFlags |= kOpNoNormalReset;
+    m_byResetTarget = 5;
+  } else {
+    m_byResetTarget = 6;
+  }
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The memory object's common layer: device selection for the command line and the window, the
+// virtual operations every memory type provides, and the command-letter dispatch.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flow/MpFlow4.h"
+
+class CDevFlow : public CMpFlow4 {
+ public:
+  ~CDevFlow() override = default;
+
+  // Tool data.
+  bool m_bVidPidMatch = false;
+  std::uint32_t m_uUsedOtp = 0;
+  int m_iSelDevice = -1;
+  int m_iSelComboItem = -1;
+
+  // Virtual operations, in the order every memory type provides them.
+  [[nodiscard]] virtual int LocateConfigArea(const std::vector<std::uint8_t>* buffer);
+  [[nodiscard]] virtual int ReadCode();
+  [[nodiscard]] virtual int EraseCode();
+  [[nodiscard]] virtual int Download();
+  [[nodiscard]] virtual int Silence_WriteBin(const std::string& path);
+  [[nodiscard]] virtual int Silence_WriteSNBin(const std::string& path, const std::string& serial);
+  [[nodiscard]] virtual int ReadToBinFile(const std::string& path);
+  [[nodiscard]] virtual int Silence_VerifyBin(const std::string& path);
+  [[nodiscard]] virtual int ReadToHexFile(const std::string& path);
+  [[nodiscard]] virtual int EraseCodeEx(int resetAfter);
+
+  // Command line: one operation by letter.
+  [[nodiscard]] int DEV_Command(std::uint8_t letter, const std::string& path);
+  [[nodiscard]] int DEV_CommandWithSN(std::uint8_t letter, const std::string& path,
+                                      const std::string& serial);
+
+  // Device selection.
+  [[nodiscard]] int DEV_OpenDeviceByICIni(int index);
+  [[nodiscard]] int DEV_OpenDeviceByVIDPID();
+  int DEV_GetDeviceInfo();
+  void DEV_CloseDevice();
+  void DEV_InitResetOption();
+
+ protected:
+  // An operation this memory type does not have: "Not Support!" without a post.
+  [[nodiscard]] static int NotSupported();
+  // ReadCode, then the read-back buffer into a file.
+  [[nodiscard]] int ReadToFile(const std::string& path, bool hexForm);
+  // Tells the console (command line) what the log says.
+  void ConsoleLine(const std::string& text);
+  // Parses the primary or the secondary image buffer for its configuration area.
+  [[nodiscard]] int LocateConfigAreaOf(const std::vector<std::uint8_t>* buffer);
+  // Values of the current IC definition (0 without one).
+  [[nodiscard]] static std::int32_t IcVendorInfo(const char* key, std::int32_t fallback);
+  void RefreshIcSettings();
+  // "ChipInfo" of the definition that matched the chip's registers (0xFF without one).
+  [[nodiscard]] static std::uint8_t IcChipInfo();
+  [[nodiscard]] bool PassesVidPidList(bool fileList);
+
+  std::optional<std::size_t> secondConfigLocation;
+};
+
+// Port address and parent of the opened device go to the window when it exists, otherwise to
+// the command line's state.
+void StorePortLocation(std::uint32_t portAddress, std::uint32_t parentInstance);

@@ -1,0 +1,55 @@
+#include "flow/MemoryObject.h"
+
+#include <memory>
+
+#include "app/AppContext.h"
+#include "flow/SpiFlashInfo.h"
+
+namespace {
+
+std::unique_ptr<CDevFlow> MakeObject(std::uint8_t memoryType, std::uint8_t busType) {
+  if (busType != kBusUsb) return nullptr;
+  switch (memoryType) {
+    case kMemorySerialFlash: return std::make_unique<CSPIFlashInfo_USB>();
+    default: return nullptr;  // the EEPROM and OTP objects are not built yet
+  }
+}
+
+}  // namespace
+
+void CreateMemoryObject(std::uint8_t memoryType, std::uint8_t busType) {
+  AppContext& app = App();
+  std::unique_ptr<CDevFlow> old(app.flow);
+  app.flow = nullptr;
+  CMpConfig saved;
+  if (old) {
+    old->imageBytes.clear();
+    old->workBytes.clear();
+    old->copyBytes.clear();
+    old->thirdBytes.clear();
+    old->imageLength = old->workLength = old->copyLength = old->thirdLength = 0;
+    saved = *old;
+    old.reset();
+  }
+  std::unique_ptr<CDevFlow> made = MakeObject(memoryType, busType);
+  if (made) {
+    static_cast<CMpConfig&>(*made) = saved;
+    made->SetIcDefinition(app.icTypeIni);
+  }
+  app.flow = made.release();
+  lastErrorCode.store(0);
+}
+
+void RecreateMemoryObjectKeepingDevice(std::uint8_t memoryType, std::uint8_t busType) {
+  AppContext& app = App();
+  const std::uint32_t device = app.flow != nullptr ? app.flow->m_hDev : 0;
+  if (app.flow != nullptr) app.flow->m_hDev = 0;  // handed over, not closed
+  CreateMemoryObject(memoryType, busType);
+  if (app.flow != nullptr) app.flow->m_hDev = device;
+}
+
+void DeleteMemoryObject() {
+  AppContext& app = App();
+  delete app.flow;
+  app.flow = nullptr;
+}
