@@ -141,7 +141,7 @@ int CMpFlow_Flash::FF_Update(std::uint8_t* image, std::uint32_t length) {
   if (result == 0) {
     RestoreDataUnit();
     (void)MP_SPIRestoreWriteProtect();
-    NotifyUi(UM_ERROR, errorId != 0 ? static_cast<std::uintptr_t>(errorId) : IDS_RESET_DEVICE_FAIL);
+    NotifyUi(UM_ERROR, static_cast<std::uintptr_t>(errorId != 0 ? errorId : int{IDS_RESET_DEVICE_FAIL}));
   }
   return result;
 }

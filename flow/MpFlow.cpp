@@ -6,6 +6,7 @@
 #include "app/ConfigIni.h"
 #include "app/StringPrintf.h"
 #include "app/Trace.h"
+#include "device/DeviceDiscovery.h"
 #include "device/KoCamApi.h"
 #include "flow/StopFlag.h"
 #include "flow/VersionText.h"
