@@ -1,0 +1,20 @@
+#pragma once
+// Time as the virtual codec sees it: re-enumeration delays and busy periods are measured on
+// it. The emulator links nothing of the program, so the owner hands in its clock.
+
+#include <cstdint>
+
+namespace vcodec {
+
+class TimeSource {
+ public:
+  virtual ~TimeSource() = default;
+  // Milliseconds on a monotonic scale shared by every process of the machine.
+  [[nodiscard]] virtual std::uint64_t NowMs() = 0;
+  virtual void SleepMs(std::uint32_t ms) = 0;
+};
+
+// The machine's monotonic clock (what separate processes on one bus file share).
+TimeSource& SystemTime();
+
+}  // namespace vcodec

@@ -1,0 +1,58 @@
+#include "tests/emulator/TestImage.h"
+
+#include <algorithm>
+
+namespace vcodec_test {
+namespace {
+
+void StringRecord(std::vector<std::uint8_t>& area, std::uint8_t type, const std::string& text) {
+  if (text.empty()) return;
+  area.push_back(static_cast<std::uint8_t>(text.size() + 4));
+  area.push_back(type);
+  area.push_back(static_cast<std::uint8_t>(text.size() + 2));
+  area.push_back(3);
+  area.insert(area.end(), text.begin(), text.end());
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildArea(const ImageSpec& spec) {
+  std::vector<std::uint8_t> area = {spec.bootCode, 0xA5, static_cast<std::uint8_t>(spec.chipId << 3), 0, 0, 0};
+  // Leading records: HWAPVersion and EEPInfo, as every image carries them.
+  area.insert(area.end(), {6, 47, 0x21, 0x00, 0x60, 0x10, 3, 8, 0x00});
+  StringRecord(area, 1, spec.manufacturer);
+  StringRecord(area, 2, spec.product);
+  StringRecord(area, 3, spec.serial);
+  area.insert(area.end(), {8, 4, static_cast<std::uint8_t>(spec.vid & 0xFF), static_cast<std::uint8_t>(spec.vid >> 8),
+                           static_cast<std::uint8_t>(spec.pid & 0xFF), static_cast<std::uint8_t>(spec.pid >> 8),
+                           static_cast<std::uint8_t>(spec.rev & 0xFF), static_cast<std::uint8_t>(spec.rev >> 8)});
+  std::size_t padding = 0;
+  if (spec.areaLength > area.size() + 4) {
+    // An opaque record (the code of an OTP image lies in such a record).
+    const std::size_t length = spec.areaLength - area.size();
+    area.insert(area.end(), {0xFF, 0xE7, static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>(length >> 8)});
+    area.resize(spec.areaLength, 0x00);
+    padding = 1;
+  }
+  const std::size_t records = padding + 2 + (spec.manufacturer.empty() ? 0 : 1) + (spec.product.empty() ? 0 : 1) +
+                              (spec.serial.empty() ? 0 : 1) + 1;
+  area[3] = static_cast<std::uint8_t>(area.size() & 0xFF);
+  area[4] = static_cast<std::uint8_t>(area.size() >> 8);
+  area[5] = static_cast<std::uint8_t>(records);
+  return area;
+}
+
+std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
+  std::vector<std::uint8_t> image(spec.size, 0xFF);
+  const std::vector<std::uint8_t> area = BuildArea(spec);
+  std::copy(area.begin(), area.end(), image.begin() + static_cast<std::ptrdiff_t>(spec.areaAt));
+  const std::size_t versionAt = spec.size >= 0x10000 ? 0x100C : 0x11B;
+  std::copy(spec.version, spec.version + 8, image.begin() + static_cast<std::ptrdiff_t>(versionAt));
+  if (spec.tag && spec.size >= 0xF000) {
+    image[0xEFFE] = 0x55;
+    image[0xEFFF] = 0xAA;
+  }
+  return image;
+}
+
+}  // namespace vcodec_test
