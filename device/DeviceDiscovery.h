@@ -28,7 +28,8 @@ struct DeviceChannel {
   int extUnitId = -1;            // from the configuration descriptor
   bool extUnitConfirmed = false; // and it answered the qualification
 };
-[[nodiscard]] DeviceChannel DetermineChannel(const DeviceRecord& record);
+// With vendorSuffices, a device that answers the vendor set is asked nothing more.
+[[nodiscard]] DeviceChannel DetermineChannel(const DeviceRecord& record, bool vendorSuffices = false);
 
 // Learns the companion port of the root port a USB 3 capable chip sits on.
 void LearnCompanionPort(const DeviceRecord& record, DevNode devnode);

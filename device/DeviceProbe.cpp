@@ -50,10 +50,11 @@ bool ProbeDevice(DeviceRecord* record, bool force) {
   return true;
 }
 
-DeviceChannel DetermineChannel(const DeviceRecord& record) {
+DeviceChannel DetermineChannel(const DeviceRecord& record, bool vendorSuffices) {
   DeviceChannel c;
   std::uint8_t status[32] = {};
   c.vendorSet = VReq_ReadStatus(record.deviceId, 0, sizeof status, status) == 0 && HasSignature(status);
+  if (c.vendorSet && vendorSuffices) return c;
   if (!c.vendorSet) {
     std::uint8_t byte = 0;
     c.legacyRead = VReq_ReadByte(record.deviceId, 0, &byte) == 0;
@@ -73,7 +74,7 @@ DeviceChannel DetermineChannel(const DeviceRecord& record) {
 void LearnCompanionPort(const DeviceRecord& record, DevNode devnode) {
   UsbDeviceTree* tree = ProxyDeviceTree();
   if (tree == nullptr) return;
-  const DeviceChannel c = DetermineChannel(record);
+  const DeviceChannel c = DetermineChannel(record, true);
   std::uint8_t code[2] = {};
   if (c.vendorSet) {
     if (VReq_ReadMem(record.deviceId, kChipCodeAddress, 2, code) != 0) return;

@@ -66,6 +66,10 @@ bool CExtUnit::ChangeDataControlSize(u16* size) {
     TraceWrite(scope, "ChangeDataControlSize GET_LEN answer refused (%u bytes, size %u)\n",
                static_cast<unsigned>(moved), static_cast<unsigned>(answer));
     *size = static_cast<u16>(dataControlSize_);
+    // The device may have switched already: ask it back to the size this side keeps.
+    CommandBlock back = tpl::kChangeDataControlSize;
+    PutP2(back, static_cast<u16>(dataControlSize_));
+    (void)SetCmd(back);
     return false;
   }
   dataControlSize_ = answer;

@@ -60,49 +60,39 @@ CExtUnitBase::~CExtUnitBase() = default;
 
 // ---- phases ----
 
-u32 CExtUnitBase::GetDataChunked(u8* buffer, u16 length, u32* bytesDone, Cb cb, u32 ctx) {
+// Whole units go straight from/to the caller's buffer; the last partial unit goes through the
+// cleared unit buffer, so the device always moves full units: zero padding on the way out, the
+// surplus dropped on the way in.
+template <class Transfer>
+u32 CExtUnitBase::Chunked(u8* buffer, u16 length, u32* bytesDone, Cb cb, u32 ctx, bool in, Transfer transfer) {
   const u32 n = dataControlSize_;
   const u32 whole = length / n;
-  for (u32 i = 0; i < whole; ++i) {
-    if (const u32 r = GetData(buffer + i * n); r != 0) {
+  const u32 rest = length % n;
+  for (u32 i = 0; i < whole + (rest != 0 ? 1 : 0); ++i) {
+    const bool partial = i == whole;
+    u8* unit = buffer + i * n;
+    if (partial) {
+      std::memset(unitBuffer_.data(), 0, n);
+      if (!in) std::memcpy(unitBuffer_.data(), unit, rest);
+      unit = unitBuffer_.data();
+    }
+    if (const u32 r = transfer(unit); r != 0) {
       if (bytesDone != nullptr) *bytesDone = i * n;
       return r;
     }
-    if (cb != nullptr) cb(ctx, n);
+    if (partial && in) std::memcpy(buffer + i * n, unitBuffer_.data(), rest);
+    if (cb != nullptr) cb(ctx, partial ? rest : n);
   }
-  const u32 rest = length % n;
-  if (rest == 0) return 0;
-  std::memset(unitBuffer_.data(), 0, n);
-  if (const u32 r = GetData(unitBuffer_.data()); r != 0) {
-    if (bytesDone != nullptr) *bytesDone = whole * n;
-    return r;
-  }
-  std::memcpy(buffer + whole * n, unitBuffer_.data(), rest);
-  if (cb != nullptr) cb(ctx, rest);
   return 0;
 }
 
+u32 CExtUnitBase::GetDataChunked(u8* buffer, u16 length, u32* bytesDone, Cb cb, u32 ctx) {
+  return Chunked(buffer, length, bytesDone, cb, ctx, true, [this](u8* unit) { return GetData(unit); });
+}
+
 u32 CExtUnitBase::SetDataChunked(const u8* buffer, u16 length, u32* bytesDone, Cb cb, u32 ctx) {
-  const u32 n = dataControlSize_;
-  const u32 whole = length / n;
-  for (u32 i = 0; i < whole; ++i) {
-    if (const u32 r = SetData(buffer + i * n); r != 0) {
-      if (bytesDone != nullptr) *bytesDone = i * n;
-      return r;
-    }
-    if (cb != nullptr) cb(ctx, n);
-  }
-  const u32 rest = length % n;
-  if (rest == 0) return 0;
-  // The device always receives a full unit: the surplus is zero padding.
-  std::memset(unitBuffer_.data(), 0, n);
-  std::memcpy(unitBuffer_.data(), buffer + whole * n, rest);
-  if (const u32 r = SetData(unitBuffer_.data()); r != 0) {
-    if (bytesDone != nullptr) *bytesDone = whole * n;
-    return r;
-  }
-  if (cb != nullptr) cb(ctx, rest);
-  return 0;
+  return Chunked(const_cast<u8*>(buffer), length, bytesDone, cb, ctx, false,
+                 [this](u8* unit) { return SetData(unit); });
 }
 
 void CExtUnitBase::ReportError(const char* tag, u32 result) {

@@ -114,6 +114,8 @@ class CExtUnitBase : public CVendorCmdCommon {
   u32 SetCmdReported(const CommandBlock& block, const char* tag);
   u32 EepromErase(const CommandBlock& writeTemplate, const char* scope, Tags tags, u32 size);
   u32 SlaveRead(const CommandBlock& tmpl, const char* scope, Tags tags, u8 slave, u16 length, u8* buffer);
+  template <class Transfer>
+  u32 Chunked(u8* buffer, u16 length, u32* bytesDone, Cb cb, u32 ctx, bool in, Transfer transfer);
   u32 SlaveWrite(const CommandBlock& tmpl, const char* scope, Tags tags, u8 slave, u16 length,
                  const u8* buffer);
 

@@ -107,18 +107,8 @@ std::uint32_t CKobCam::SF_WriteProtect() { return SetProtectBits(true); }
 
 std::uint32_t CKobCam::SF_WriteUnprotect() { return SetProtectBits(false); }
 
-namespace {
-
-struct GpioChange {
-  std::uint32_t address;
-  std::uint8_t set;
-  std::uint8_t clear;
-};
-
-}  // namespace
-
-std::uint32_t CKobCam::GpioSelectA() {
-  const GpioChange changes[] = {{kGpio0, 0, 0x20}, {kGpioEnable0, 0x01, 0}, {kGpio1, 0, 0x02}, {kGpioEnable1, 0x01, 0}};
+// Reads the four GPIO registers, then writes each back with its bits changed, in that order.
+std::uint32_t CKobCam::ChangeGpio(const GpioChange (&changes)[4]) {
   std::uint8_t v[4] = {};
   for (int i = 0; i < 4; ++i) {
     if (const std::uint32_t r = ReadByte(changes[i].address, &v[i]); r != 0) return r;
@@ -130,17 +120,12 @@ std::uint32_t CKobCam::GpioSelectA() {
   return 0;
 }
 
+std::uint32_t CKobCam::GpioSelectA() {
+  return ChangeGpio({{kGpio0, 0, 0x20}, {kGpioEnable0, 0x01, 0}, {kGpio1, 0, 0x02}, {kGpioEnable1, 0x01, 0}});
+}
+
 std::uint32_t CKobCam::GpioSelectB() {
-  const GpioChange changes[] = {{kGpio0, 0x20, 0}, {kGpioEnable0, 0, 0x20}, {kGpio1, 0x02, 0}, {kGpioEnable1, 0, 0x02}};
-  std::uint8_t v[4] = {};
-  for (int i = 0; i < 4; ++i) {
-    if (const std::uint32_t r = ReadByte(changes[i].address, &v[i]); r != 0) return r;
-  }
-  for (int i = 0; i < 4; ++i) {
-    const std::uint8_t value = static_cast<std::uint8_t>((v[i] | changes[i].set) & ~changes[i].clear);
-    if (const std::uint32_t r = WriteByte(changes[i].address, value); r != 0) return r;
-  }
-  return 0;
+  return ChangeGpio({{kGpio0, 0x20, 0}, {kGpioEnable0, 0, 0x20}, {kGpio1, 0x02, 0}, {kGpioEnable1, 0, 0x02}});
 }
 
 std::uint32_t CKobCam::SF_RawCommand(std::uint8_t command, std::uint32_t address) {

@@ -40,6 +40,12 @@ class CKobCam : public CCamDev {
   std::uint32_t WriteByte(std::uint32_t address, std::uint8_t value);
   std::uint32_t WaitStatusRegister();
   std::uint32_t SetProtectBits(bool protect);
+  struct GpioChange {
+    std::uint32_t address;
+    std::uint8_t set;
+    std::uint8_t clear;
+  };
+  std::uint32_t ChangeGpio(const GpioChange (&changes)[4]);
 
   std::unique_ptr<CExtUnit> extUnit_;
   std::unique_ptr<CVendorRequestV2> vendor_;
