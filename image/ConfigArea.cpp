@@ -51,30 +51,20 @@ const CDescGlobal& CConfigArea::ReadHeader() {
 }
 
 void CConfigArea::TakeCodeData(CDescriptor& obj, std::size_t recordEnd) {
-  std::uint16_t offset = 0;
-  std::uint16_t length = 0;
-  std::vector<std::uint8_t>* target = nullptr;
-  if (auto* info = dynamic_cast<CDescCodeInfo*>(&obj)) {
-    offset = info->dataOffset;
-    length = info->dataLength;
-    target = &info->data;
-  } else if (auto* cache = dynamic_cast<CDescSmallCachecode*>(&obj)) {
-    offset = cache->dataOffset;
-    length = cache->dataLength;
-    target = &cache->data;
-    cache->extLength = static_cast<std::uint16_t>(std::min<std::size_t>(length + 8u, 0xFFFF));
-  } else {
-    return;
+  auto* code = dynamic_cast<CDescCodeData*>(&obj);
+  if (code == nullptr) return;
+  if (obj.type == CDescSmallCachecode::kType) {
+    code->extLength = static_cast<std::uint16_t>(std::min<std::size_t>(code->dataLength + 8u, 0xFFFF));
   }
-  const std::size_t end = std::size_t{offset} + length;
+  const std::size_t end = std::size_t{code->dataOffset} + code->dataLength;
   if (end > bytes_.size()) {
     codeBytes_.clear();
   } else {
-    codeBytes_.assign(bytes_.begin() + offset, bytes_.begin() + static_cast<std::ptrdiff_t>(end));
-    if (target->empty()) *target = codeBytes_;
+    codeBytes_.assign(bytes_.begin() + code->dataOffset, bytes_.begin() + static_cast<std::ptrdiff_t>(end));
+    if (code->data.empty()) code->data = codeBytes_;
   }
   // Code data behind the records is not more records.
-  if (offset >= recordEnd) recordsEnd_ = std::min<std::size_t>(recordsEnd_, offset);
+  if (code->dataOffset >= recordEnd) recordsEnd_ = std::min<std::size_t>(recordsEnd_, code->dataOffset);
 }
 
 std::unique_ptr<CDescriptor> CConfigArea::NextDescriptor() {

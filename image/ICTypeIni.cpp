@@ -33,6 +33,7 @@ CICTypeIni::CICTypeIni(std::int32_t iniType) : iniType_(iniType) {}
 
 void CICTypeIni::BuildIcDefinitionList() {
   fileList.clear();
+  diskNames_.clear();
   if (iniType_ != 1) {
     for (const NamedResource& entry : BuiltInDefinitions()) fileList.push_back(Upper(entry.name) + ".INI");
     return;
@@ -43,6 +44,7 @@ void CICTypeIni::BuildIcDefinitionList() {
     if (name.empty() || name[0] == '.' || entry.is_directory(ec) || !HasIniExtension(name)) continue;
     if (name == "config.ini") continue;
     fileList.push_back(Upper(name));
+    diskNames_.push_back(name);
   }
 }
 
@@ -59,7 +61,12 @@ void CICTypeIni::LoadEmbedded(int id) {
 }
 
 void CICTypeIni::LoadFile(const std::string& name) {
-  SetPath(PathInExecutableDirectory(name));
+  // The list holds upper-case names; the file system may tell letter cases apart.
+  std::string onDisk = name;
+  for (std::size_t i = 0; i < fileList.size() && i < diskNames_.size(); ++i) {
+    if (fileList[i] == name) onDisk = diskNames_[i];
+  }
+  SetPath(PathInExecutableDirectory(onDisk));
   ReadFromFile();
 }
 
@@ -176,4 +183,12 @@ bool CICTypeIni::IsDeviceListedInFile(std::string_view deviceId) const {
   }
   const std::string fileText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   return VidPidFileAccepts(fileText, deviceId);
+}
+
+std::unique_ptr<CICTypeIni> CreateStartupIcDefinition(std::int32_t iniType) {
+  auto ic = std::make_unique<CICTypeIni>(iniType);
+  ic->BuildIcDefinitionList();
+  ic->LoadCurrentIcDefinition();
+  ic->ReadIcHeader();
+  return ic;
 }

@@ -7,6 +7,7 @@
 // The tool keeps two of these: the current definition and one that only holds the VID/PID list.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,4 +59,9 @@ class CICTypeIni : public CUserIni {
   void LoadFile(const std::string& name);
 
   std::int32_t iniType_;
+  std::vector<std::string> diskNames_;  // fileList entries as the directory spells them
 };
+
+// The start-up steps: a new definition ("VXQ62.INI" to begin with), its list, the current one
+// loaded and its header read.
+[[nodiscard]] std::unique_ptr<CICTypeIni> CreateStartupIcDefinition(std::int32_t iniType);

@@ -43,24 +43,21 @@ bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 
 }  // namespace
 
-bool CMpConfig::LoadImageFile() {
+bool CMpConfig::LoadWithCopy(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint32_t& length) {
   copyBytes.clear();
   copyLength = 0;
-  regionStart = 0;
-  if (!ReadImageFile(imagePath, imageBytes, imageLength)) return false;
-  copyBytes = imageBytes;
-  copyLength = imageLength;
+  if (!ReadImageFile(path, bytes, length)) return false;
+  copyBytes = bytes;
+  copyLength = length;
   return true;
 }
 
-bool CMpConfig::LoadSecondImageFile() {
-  copyBytes.clear();
-  copyLength = 0;
-  if (!ReadImageFile(secondImagePath, workBytes, workLength)) return false;
-  copyBytes = workBytes;
-  copyLength = workLength;
-  return true;
+bool CMpConfig::LoadImageFile() {
+  regionStart = 0;
+  return LoadWithCopy(imagePath, imageBytes, imageLength);
 }
+
+bool CMpConfig::LoadSecondImageFile() { return LoadWithCopy(secondImagePath, workBytes, workLength); }
 
 bool CMpConfig::LoadThirdImageFile() {
   TraceScope scope("CMpConfig::LoadThirdImageFile");

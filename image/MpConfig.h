@@ -88,6 +88,8 @@ class CMpConfig {
   std::string codeIdText;
 
  private:
+  // Reads path into bytes/length and a copy into copyBytes/copyLength.
+  bool LoadWithCopy(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint32_t& length);
   enum class ScanResult { kNoArea, kComplete, kCorrupt };
   ScanResult Extract(std::span<const std::uint8_t> image);
   ScanResult ScanDescriptors(std::span<const std::uint8_t> image);
