@@ -32,6 +32,7 @@ struct AppContext {
   std::uint8_t busType = 0;
   std::uint8_t memoryType = 0;
   CICTypeIni* icTypeIni = nullptr;
+  CICTypeIni* icTypeIni2 = nullptr;  // holds only the VID/PID list; made on first use
   CDevFlow* flow = nullptr;  // the memory object, made by CreateMemoryObject
   std::uint8_t chipOptionByte = 0;
   // The window stores the port pair of the opened device here while it exists.

@@ -65,6 +65,8 @@ void CLumatraceApp::DestroyAppObjects() {
   app.icTypeIni = nullptr;
   delete app.parseArg;
   app.parseArg = nullptr;
+  delete app.icTypeIni2;
+  app.icTypeIni2 = nullptr;
   app.notifyWnd1 = nullptr;
 }
 

@@ -113,8 +113,10 @@ std::int32_t CParseArg::LoadICTypeIni() {
   CICTypeIni* ic = app.icTypeIni;
   if (ic == nullptr) return loaded ? 1 : 0;
   flow->MP_ReadChipId();
+  int chipDefinition = -1;
   for (int i = 0; i < ic->DefinitionCount(); ++i) {
     if (!ic->SelectAndMatchIcDefinition(flow->m_byChipId0, flow->m_byChipId1, i)) continue;
+    if (chipDefinition < 0) chipDefinition = i;
     const auto configAddress = static_cast<std::size_t>(std::max(0, ic->GetVendorInfo("ConfigAddress")));
     ic->ReadIcHeader();
     if (!ImageHasValidArea(flow->imageBytes, configAddress)) continue;
@@ -127,6 +129,12 @@ std::int32_t CParseArg::LoadICTypeIni() {
       }
     }
     return 1;
+  }
+  // No definition took the image: keep the chip's own definition loaded rather than the last
+  // one tried, so that the image is checked against the chip it is meant for.
+  if (chipDefinition >= 0) {
+    ic->SelectIcDefinition(chipDefinition);
+    ic->ReadIcHeader();
   }
   return loaded ? 1 : 0;
 }

@@ -61,9 +61,10 @@ void CDevFlow::RefreshIcSettings() {
 }
 
 bool CDevFlow::PassesVidPidList(bool fileList) {
-  CICTypeIni* ic = App().icTypeIni;
-  if (ic == nullptr) return false;
-  return fileList ? ic->IsDeviceListedInFile(m_strVidPidRev) : ic->IsDeviceListed(m_strVidPidRev);
+  AppContext& app = App();
+  if (app.icTypeIni2 == nullptr) app.icTypeIni2 = new CICTypeIni(app.iniType);
+  return fileList ? app.icTypeIni2->IsDeviceListedInFile(m_strVidPidRev)
+                  : app.icTypeIni2->IsDeviceListed(m_strVidPidRev);
 }
 int CDevFlow::ReadCode() { return 0; }
 int CDevFlow::EraseCode() { return 0; }
@@ -156,7 +157,10 @@ int CDevFlow::DEV_OpenDeviceByVIDPID() {
           result = 1;
         }
       }
-      if (result == 0) MP_CloseDevice();
+      if (result == 0) {
+        TraceWrite(scope, "%s at port %u not accepted\n", m_strVidPidRev.c_str(), m_dwPortAddr);
+        MP_CloseDevice();
+      }
     }
     if (result == 0) {
       NotifyUi(UM_ERROR, IDS_VIDPID_NOT_MATCH);

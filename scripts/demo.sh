@@ -1,19 +1,51 @@
 #!/bin/sh
-# The main job: start the program with the debug capture on and show what it leaves behind.
+# The main job: a complete firmware update of an emulated codec from the command line.
+#   scripts/demo.sh [build-dir]
 set -eu
 build=${1:-build}
-bin="$build/bin"
+bin="$(cd "$build/bin" && pwd)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cd "$work"
 
-cp "$bin/lumatrace" "$work/lumatrace"
-printf '[Lumatrace Config]\r\nDebug Log=1\r\nCheckVIDPID_INI=1\r\nAutoRun=1\r\n' > "$work/station.ini"
+step() { printf '\n== %s\n' "$*"; }
+run() {
+  printf '$ %s\n' "$*"
+  set +e
+  "$@"
+  code=$?
+  set -e
+  printf '\n(exit code %d)\n' "$code"
+  return 0
+}
 
-echo "== lumatrace -f -version (configuration from $work/station.ini)"
-set +e
-LUMATRACE_CONFIG="$work/station.ini" "$work/lumatrace" -f -version
-code=$?
-set -e
-echo "== exit code: $code"
-echo "== DebugLog.txt beside the executable:"
-cat "$work/DebugLog.txt"
+step "An emulated codec (VXQ62, 256 KiB serial flash, ROM code) on a virtual bus"
+"$bin/lumatrace-emu" create bus --chip VXQ62 --memory flash >/dev/null
+"$bin/lumatrace-emu" show bus
+
+step "A firmware image for it (version 1.204.0001-0002.0003, serial number DEMO0001)"
+"$bin/lumatrace-imagegen" --chip VXQ62 --code 0xEFFE --memory flash \
+  --version 1.204.0001-0002.0003 --serial DEMO0001 --vidpid 3C5E,4C15,0000 -o fw.rfw
+ls -l fw.rfw
+
+# The program keeps Result.txt beside itself and burn_result.txt in the current directory.
+cp "$bin/lumatrace" ./lumatrace
+printf '[Lumatrace Config]\r\nCheckVIDPID_INI=1\r\nSaveResultToFile=1\r\nLogType=1\r\nWait Time=1000\r\n' > station.ini
+export LUMATRACE_EMULATOR="$work/bus" LUMATRACE_CONFIG="$work/station.ini"
+
+step "The version it runs now"
+run ./lumatrace -f -version
+step "Write the image"
+run ./lumatrace -f -write fw.rfw
+step "The version it runs after the update"
+run ./lumatrace -f -version
+step "Verify the flash against the image"
+run ./lumatrace -f -verify fw.rfw
+
+step "The emulated codec after the update"
+"$bin/lumatrace-emu" show bus
+
+step "Result files"
+echo "Result.txt (beside the program, last operation): $(cat Result.txt)"
+echo "burn_result.txt (current directory, one row per run):"
+tr -d '\r' < burn_result.txt
