@@ -115,12 +115,21 @@ std::int32_t CParseArg::LoadICTypeIni() {
   flow->MP_ReadChipId();
   int chipDefinition = -1;
   for (int i = 0; i < ic->DefinitionCount(); ++i) {
-    if (!ic->SelectAndMatchIcDefinition(flow->m_byChipId0, flow->m_byChipId1, i)) continue;
+    if (!ic->SelectAndMatchIcDefinition(flow->m_byChipId0, flow->m_byChipId1, i)) {
+      TraceWrite(scope, "IC type %d does not match chip %02X %02X\n", i, flow->m_byChipId0, flow->m_byChipId1);
+      continue;
+    }
     if (chipDefinition < 0) chipDefinition = i;
     const auto configAddress = static_cast<std::size_t>(std::max(0, ic->GetVendorInfo("ConfigAddress")));
     ic->ReadIcHeader();
-    if (!ImageHasValidArea(flow->imageBytes, configAddress)) continue;
-    if (flow->LocateConfigArea(&flow->imageBytes) == 0) continue;
+    if (!ImageHasValidArea(flow->imageBytes, configAddress)) {
+      TraceWrite(scope, "IC type %d: no valid configuration area in the image\n", i);
+      continue;
+    }
+    if (flow->LocateConfigArea(&flow->imageBytes) == 0) {
+      TraceWrite(scope, "IC type %d: the image's configuration area cannot be located\n", i);
+      continue;
+    }
     if (app.memoryType != kMemorySerialFlash) {
       RecreateMemoryObjectKeepingDevice(app.memoryType, app.busType);
       if (app.flow != nullptr) {

@@ -44,9 +44,10 @@ std::uint8_t CMpFlow::ReadByteOr(std::uint32_t address, std::uint8_t fallback) {
 int CMpFlow::MP_ReadChipId() {
   std::uint8_t id[2] = {0xFF, 0xFF};
   if (KobReadMem(kChipIdAddress, 2, id) == 0) id[0] = id[1] = 0xFF;
-  m_byChipId0 = id[0];
-  m_byChipId1 = id[1];
-  m_bModeReg = Chip().HasModeRegister();
+  m_chip = ChipIdentity{id[0], id[1]};
+  m_byChipId0 = static_cast<std::uint8_t>(id[0] & 0xF0);
+  m_byChipId1 = static_cast<std::uint8_t>(id[1] & 0xF0);
+  m_bModeReg = m_chip.HasModeRegister();
   return 1;
 }
 

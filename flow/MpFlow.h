@@ -29,7 +29,7 @@ class CMpFlow : public CKobFun, public CMpConfig {
  public:
   virtual ~CMpFlow() = default;
 
-  std::uint8_t m_byChipId0 = 0xFF;
+  std::uint8_t m_byChipId0 = 0xFF;  // masked with 0xF0
   std::uint8_t m_byChipId1 = 0xFF;
   bool m_bModeReg = false;
   bool m_bRomMode = false;
@@ -62,8 +62,8 @@ class CMpFlow : public CKobFun, public CMpConfig {
   // Lifts the serial flash's write protection (the flash steps provide it).
   [[nodiscard]] virtual int MP_SPIWaitWriteSr() = 0;
 
-  // The chip identity as last read.
-  [[nodiscard]] ChipIdentity Chip() const { return {m_byChipId0, m_byChipId1}; }
+  // The chip identity as last read (the two bytes unmasked).
+  [[nodiscard]] ChipIdentity Chip() const { return m_chip; }
   // Reads VID, PID and revision (and the product name) of the open device.
   void ReadVidPidRev(bool withProduct);
   // "VID_%04X&PID_%04X" and "VID_%04X&PID_%04X&REV_%04X" from the identifiers read.
@@ -72,6 +72,7 @@ class CMpFlow : public CKobFun, public CMpConfig {
   void ReadPortLocation();
 
  protected:
+  ChipIdentity m_chip{0xFF, 0xFF};
   // Reads one byte at address, leaving fallback when the read fails.
   std::uint8_t ReadByteOr(std::uint32_t address, std::uint8_t fallback);
   void StoreVersion(const struct DeviceVersion& version);

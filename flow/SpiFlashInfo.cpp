@@ -122,10 +122,16 @@ int CSPIFlashInfo_USB::FFU_Download() {
 int CSPIFlashInfo_USB::SilenceWrite(const std::string& path, bool alwaysFailOnLoad) {
   TraceScope scope("CFlashInfo::FFU_Silence_WriteBin");
   imagePath = path;
-  if (!LoadImageFile() && (alwaysFailOnLoad || imageBytes.size() < 0x10000)) {
-    NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
-    TraceFail(scope, "Load File Data Fail!\n");
-    return 0;
+  // A file that does not load leaves the image already held (the built-in one) in use.
+  std::vector<std::uint8_t> held = imageBytes;
+  if (!LoadImageFile()) {
+    if (alwaysFailOnLoad || held.size() < 0x10000) {
+      NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
+      TraceFail(scope, "Load File Data Fail!\n");
+      return 0;
+    }
+    imageBytes = std::move(held);
+    imageLength = static_cast<std::uint32_t>(imageBytes.size());
   }
   if (LocateConfigArea(&imageBytes) == 0) {
     NotifyUi(UM_ERROR, IDS_PARSE_FW_FILE_FAIL);
