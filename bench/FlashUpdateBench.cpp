@@ -1,0 +1,189 @@
+// Full serial-flash updates and dumps against an emulated codec: control transfers by kind,
+// the protocol floor of each variant, the modelled bus time and the host's CPU time.
+//   lumatrace-bench-flash            (images are written with lumatrace-imagegen of the build)
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/AppContext.h"
+#include "app/ConfigIni.h"
+#include "app/ParseArg.h"
+#include "device/CommandLock.h"
+#include "device/KoCamApi.h"
+#include "device/ProxyChannel.h"
+#include "device/usb/EmulatorBackend.h"
+#include "emulator/Bus.h"
+#include "flow/DevFlow.h"
+#include "flow/MemoryObject.h"
+#include "image/ICTypeIni.h"
+#include "platform/Clock.h"
+#include "platform/ExecutablePath.h"
+
+namespace {
+
+struct Counts {
+  std::uint64_t commands = 0;     // extension-unit command blocks (control 10 SET_CUR)
+  std::uint64_t unitData = 0;     // extension-unit data phases (control 11)
+  std::uint64_t unitOther = 0;    // GET_LEN, status blocks and the like
+  std::uint64_t vendorBulk = 0;   // vendor requests moving flash data
+  std::uint64_t vendorOther = 0;
+  std::uint64_t standard = 0;     // descriptor reads
+  [[nodiscard]] std::uint64_t Total() const {
+    return commands + unitData + unitOther + vendorBulk + vendorOther + standard;
+  }
+};
+
+Counts Classify(const std::vector<vcodec::TransferRecord>& log) {
+  Counts c;
+  for (const auto& r : log) {
+    const std::uint8_t type = r.setup.requestType & 0x60;
+    if (type == 0x40) {
+      (r.setup.request == 0x2E || r.setup.request == 0x2F ? c.vendorBulk : c.vendorOther)++;
+    } else if (type == 0x20) {
+      if (r.setup.value == 0x0A00 && r.setup.request == 0x01) {
+        ++c.commands;
+      } else if (r.setup.value == 0x0B00 && (r.setup.request == 0x01 || r.setup.request == 0x81)) {
+        ++c.unitData;
+      } else {
+        ++c.unitOther;
+      }
+    } else {
+      ++c.standard;
+    }
+  }
+  return c;
+}
+
+struct Station {
+  SimulatedClock clock;
+  std::unique_ptr<vcodec::Bus> bus;
+  std::unique_ptr<EmulatorBackend> backend;
+  std::string lock = "bench-flash-" + std::to_string(getpid());
+
+  Station() {
+    SetClockForTesting(&clock);
+    SetCommandLockNameForTesting(lock);
+    bus = vcodec::Bus::CreateInMemory(ProgramTimeSource());
+    backend = std::make_unique<EmulatorBackend>(*bus);
+    SetUsbBackendForTesting(backend.get());
+    (void)KoCam_Init(0);
+    CConfigIni().LoadConfig();
+    AppContext& app = App();
+    app.icTypeIni = new CICTypeIni(0);
+    app.icTypeIni->BuildIcDefinitionList();
+    app.icTypeIni->LoadCurrentIcDefinition();
+    app.parseArg = new CParseArg();
+    CreateMemoryObject(0, 0);
+  }
+  ~Station() {
+    AppContext& app = App();
+    if (app.flow != nullptr) app.flow->DEV_CloseDevice();
+    DeleteMemoryObject();
+    delete app.icTypeIni;
+    delete app.icTypeIni2;
+    delete app.parseArg;
+    app.icTypeIni = app.icTypeIni2 = nullptr;
+    app.parseArg = nullptr;
+    DeleteConfigStore();
+    (void)KoCam_Uninit();
+    SetUsbBackendForTesting(nullptr);
+    backend.reset();
+    bus.reset();
+    SetCommandLockNameForTesting("");
+    shm_unlink(("/lumatrace-" + lock).c_str());
+    SetClockForTesting(nullptr);
+  }
+};
+
+bool MakeImage(std::size_t size, const std::string& path) {
+  const std::string command = std::string(LUMATRACE_BIN_DIR) + "/lumatrace-imagegen --chip VXQ62 --size " +
+                              std::to_string(size) + " --code 0xEFFE --memory flash --version 1.204.0001-0002.0003 -o " +
+                              path + " >/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
+void Print(const char* what, std::size_t size, std::uint32_t unit, const Counts& c, std::uint64_t floor,
+           double cpuSeconds) {
+  const std::uint64_t total = c.Total();
+  std::printf("%-7s %4zu KiB unit %2u | cmd %5llu data %6llu unit-other %4llu vendor-bulk %4llu vendor-other %4llu std %3llu"
+              " | total %6llu floor %6llu ratio %5.2f | bus %7.1f ms @1ms %6.1f ms @125us | cpu %5.2f us/transfer\n",
+              what, size / 1024, unit, static_cast<unsigned long long>(c.commands),
+              static_cast<unsigned long long>(c.unitData), static_cast<unsigned long long>(c.unitOther),
+              static_cast<unsigned long long>(c.vendorBulk), static_cast<unsigned long long>(c.vendorOther),
+              static_cast<unsigned long long>(c.standard), static_cast<unsigned long long>(total),
+              static_cast<unsigned long long>(floor), floor != 0 ? static_cast<double>(total) / floor : 0.0,
+              total * 1.0, total * 0.125, total != 0 ? cpuSeconds * 1e6 / static_cast<double>(total) : 0.0);
+}
+
+int RunOne(std::size_t size, std::uint32_t unit, const std::string& dir) {
+  const std::string image = dir + "/fw-" + std::to_string(size) + ".rfw";
+  if (!MakeImage(size, image)) {
+    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
+    return 1;
+  }
+  Station station;
+  vcodec::DeviceConfig config;
+  config.memorySize = 0x80000;
+  config.maxUnit = unit;
+  std::string error;
+  if (!station.bus->Plug(config, {}, &error)) {
+    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
+    return 1;
+  }
+  CParseArg& parse = *App().parseArg;
+  parse.m_cOperation = kOpWrite;
+  parse.m_strFilePath = image;
+  if (parse.LoadICTypeIni() == 0) return 1;
+  CDevFlow& flow = *App().flow;
+  flow.DEV_GetDeviceInfo();
+  flow.DEV_InitResetOption();
+  flow.m_uFlags = kFlagAudioSearch;
+
+  station.bus->ClearLog();
+  std::clock_t start = std::clock();
+  if (flow.DEV_Command(kOpWrite, image) != 1) {
+    std::fprintf(stderr, "lumatrace-bench-flash: the update failed (%d)\n", lastErrorCode.load());
+    return 1;
+  }
+  double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  // The update moves the written image three times (empty check, write, verify) in 4 KiB
+  // requests, after one read of the sector at 0x1F000 that the image keeps (which also extends
+  // a shorter image to 128 KiB).
+  const std::uint64_t moved = (flow.imageBytes.size() + 4095) / 4096;
+  Print("update", size, unit, Classify(station.bus->Log()), 3 * moved + 1, cpu);
+  const std::uint64_t pieces = (size + 4095) / 4096;
+
+  station.bus->ClearLog();
+  g_uMemSize = static_cast<std::uint32_t>(size);
+  start = std::clock();
+  if (flow.DEV_Command(kOpDumpSpi, dir + "/dump.bin") != 1) {
+    std::fprintf(stderr, "lumatrace-bench-flash: the dump failed (%d)\n", lastErrorCode.load());
+    return 1;
+  }
+  cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  // A dump reads through the extension unit: one data phase per unit, one command per chunk.
+  const std::uint32_t used = unit >= 64 ? 64 : 8;
+  Print("dump", size, unit, Classify(station.bus->Log()), size / used + pieces, cpu);
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  char pattern[] = "/tmp/lumatrace-bench-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  if (dir == nullptr) return 1;
+  SetExecutableDirectoryForTesting(dir);
+  int failures = 0;
+  for (const std::size_t size : {std::size_t{0x10000}, std::size_t{0x40000}}) {
+    for (const std::uint32_t unit : {8u, 64u}) failures += RunOne(size, unit, dir);
+  }
+  const std::string cleanup = std::string("rm -rf ") + dir;
+  (void)std::system(cleanup.c_str());
+  return failures == 0 ? 0 : 1;
+}
