@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "app/NotifyTarget.h"
@@ -11,6 +10,7 @@
 class CDevFlow;
 class CICTypeIni;
 class CParseArg;
+class DeviceListView;
 
 enum RunMode : std::int32_t { kRunModeGui = 0, kRunModeCommandLine = 1 };
 
@@ -35,8 +35,7 @@ struct AppContext {
   CICTypeIni* icTypeIni2 = nullptr;  // holds only the VID/PID list; made on first use
   CDevFlow* flow = nullptr;  // the memory object, made by CreateMemoryObject
   std::uint8_t chipOptionByte = 0;
-  // The window stores the port pair of the opened device here while it exists.
-  std::function<void(std::uint32_t portAddress, std::uint32_t parentInstance)> storePortLocation;
+  DeviceListView* deviceList = nullptr;  // the main window's device list while it exists
 };
 
 [[nodiscard]] AppContext& App();

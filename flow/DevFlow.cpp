@@ -5,6 +5,7 @@
 #include "app/ParseArg.h"
 #include "app/Trace.h"
 #include "device/KoCamApi.h"
+#include "flow/DeviceListView.h"
 #include "flow/DumpFile.h"
 #include "flow/NotifyUi.h"
 #include "flow/TextIds.h"
@@ -12,8 +13,8 @@
 
 void StorePortLocation(std::uint32_t portAddress, std::uint32_t parentInstance) {
   AppContext& app = App();
-  if (app.mainDialog != nullptr && app.storePortLocation) {
-    app.storePortLocation(portAddress, parentInstance);
+  if (app.deviceList != nullptr) {
+    app.deviceList->StorePort(portAddress, parentInstance);
     return;
   }
   if (app.parseArg != nullptr) {

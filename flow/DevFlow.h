@@ -2,6 +2,7 @@
 // The memory object's common layer: device selection for the command line and the window, the
 // virtual operations every memory type provides, and the command-letter dispatch.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,18 @@ class CDevFlow : public CMpFlow4 {
   void DEV_CloseDevice();
   void DEV_InitResetOption();
 
+  // The window's device list (on the window's or the worker's thread).
+  void DEV_GetDefaultDeviceForAllInOne();
+  void DEV_GetDeviceListForAllInOne(std::intptr_t extra);
+  [[nodiscard]] int Dev_OpenDeviceForMultiCamera();
+  [[nodiscard]] int DEV_GetDeviceListAfterReset();
+  void DEV_PrepareDefaultDevice();
+
+  // What DEV_PrepareDefaultDevice found for the window: "Update FW version:" and the version of
+  // the image that would be written, and that version's six numbers.
+  std::string m_strImageText;
+  std::array<std::uint32_t, 6> m_imageVersionNumbers{};
+
  protected:
   // An operation this memory type does not have: "Not Support!" without a post.
   [[nodiscard]] static int NotSupported();
@@ -58,6 +71,9 @@ class CDevFlow : public CMpFlow4 {
   // "ChipInfo" of the definition that matched the chip's registers (0xFF without one).
   [[nodiscard]] static std::uint8_t IcChipInfo();
   [[nodiscard]] bool PassesVidPidList(bool fileList);
+  // The acceptance check of the list operations: the VID/PID list ("CheckVIDPID_INI"), else the
+  // image's VID/PID ("CheckVIDPID_BIN"); true when neither is configured.
+  [[nodiscard]] bool AcceptanceCheck(bool* configured);
 
   std::optional<std::size_t> secondConfigLocation;
 };
