@@ -1,7 +1,6 @@
 // Full serial-flash updates and dumps against an emulated codec: control transfers by kind,
 // the protocol floor of each variant, the modelled bus time and the host's CPU time.
 //   lumatrace-bench-flash            (images are written with lumatrace-imagegen of the build)
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,18 +10,11 @@
 #include <vector>
 
 #include "app/AppContext.h"
-#include "app/ConfigIni.h"
 #include "app/ParseArg.h"
-#include "device/CommandLock.h"
-#include "device/KoCamApi.h"
-#include "device/ProxyChannel.h"
-#include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "flow/DevFlow.h"
-#include "flow/MemoryObject.h"
-#include "image/ICTypeIni.h"
-#include "platform/Clock.h"
 #include "platform/ExecutablePath.h"
+#include "tests/support/EmulatedStation.h"
 
 namespace {
 
@@ -59,47 +51,6 @@ Counts Classify(const std::vector<vcodec::TransferRecord>& log) {
   return c;
 }
 
-struct Station {
-  SimulatedClock clock;
-  std::unique_ptr<vcodec::Bus> bus;
-  std::unique_ptr<EmulatorBackend> backend;
-  std::string lock = "bench-flash-" + std::to_string(getpid());
-
-  Station() {
-    SetClockForTesting(&clock);
-    SetCommandLockNameForTesting(lock);
-    bus = vcodec::Bus::CreateInMemory(ProgramTimeSource());
-    backend = std::make_unique<EmulatorBackend>(*bus);
-    SetUsbBackendForTesting(backend.get());
-    (void)KoCam_Init(0);
-    CConfigIni().LoadConfig();
-    AppContext& app = App();
-    app.icTypeIni = new CICTypeIni(0);
-    app.icTypeIni->BuildIcDefinitionList();
-    app.icTypeIni->LoadCurrentIcDefinition();
-    app.parseArg = new CParseArg();
-    CreateMemoryObject(0, 0);
-  }
-  ~Station() {
-    AppContext& app = App();
-    if (app.flow != nullptr) app.flow->DEV_CloseDevice();
-    DeleteMemoryObject();
-    delete app.icTypeIni;
-    delete app.icTypeIni2;
-    delete app.parseArg;
-    app.icTypeIni = app.icTypeIni2 = nullptr;
-    app.parseArg = nullptr;
-    DeleteConfigStore();
-    (void)KoCam_Uninit();
-    SetUsbBackendForTesting(nullptr);
-    backend.reset();
-    bus.reset();
-    SetCommandLockNameForTesting("");
-    shm_unlink(("/lumatrace-" + lock).c_str());
-    SetClockForTesting(nullptr);
-  }
-};
-
 bool MakeImage(std::size_t size, const std::string& path) {
   const std::string command = std::string(LUMATRACE_BIN_DIR) + "/lumatrace-imagegen --chip VXQ62 --size " +
                               std::to_string(size) + " --code 0xEFFE --memory flash --version 1.204.0001-0002.0003 -o " +
@@ -126,7 +77,8 @@ int RunOne(std::size_t size, std::uint32_t unit, const std::string& dir) {
     std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
     return 1;
   }
-  Station station;
+  EmulatedStation station;
+  if (!station.Ready()) return 1;
   vcodec::DeviceConfig config;
   config.memorySize = 0x80000;
   config.maxUnit = unit;

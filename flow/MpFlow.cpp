@@ -59,6 +59,17 @@ bool CMpFlow::MP_CheckRunningCode() {
   return StatusCodeType(status) == 1;
 }
 
+DeviceVersion CMpFlow::ReadVersion(std::span<const std::uint8_t, kStatusRecordSize> status, std::uint8_t mode) {
+  std::array<std::uint8_t, kRomVersionRecordSize> rom{};
+  rom.fill(0xFF);
+  if (ModeUsesRomVersionRecord(mode)) {
+    (void)KoCam_GetStatusBlocks(kRomVersionBlock, kRomVersionRecordSize, rom.data(), m_uFlags);
+  }
+  const DeviceVersion version = ComputeDeviceVersion(status, rom, mode);
+  StoreVersion(version);
+  return version;
+}
+
 void CMpFlow::StoreVersion(const DeviceVersion& version) {
   m_strFwVer = version.text;
   m_wVerMajor = version.parts[0];
@@ -105,16 +116,8 @@ int CMpFlow::MP_GetDeviceInfo() {
   std::array<std::uint8_t, kStatusRecordSize> status{};
   (void)KoCam_GetDevStatus(status.data(), m_uFlags);
   MP_ReadChipId();
-  const ChipIdentity chip = Chip();
-  const std::uint8_t mode = ReadByteOr(chip.ModeByteAddress(), 0xFF);
-  std::array<std::uint8_t, kRomVersionRecordSize> rom{};
-  rom.fill(0xFF);
-  if (ModeUsesRomVersionRecord(mode)) {
-    (void)KoCam_GetStatusBlocks(kRomVersionBlock, kRomVersionRecordSize, rom.data(), m_uFlags);
-  }
-  const DeviceVersion version = ComputeDeviceVersion(status, rom, mode);
-  StoreVersion(version);
-  m_strCmpVer = version.compare;
+  const std::uint8_t mode = ReadByteOr(Chip().ModeByteAddress(), 0xFF);
+  m_strCmpVer = ReadVersion(status, mode).compare;
   ReadVidPidRev(true);
   std::string name;
   (void)KoCam_GetDeviceName(&name);
@@ -131,13 +134,7 @@ int CMpFlow::MP_ShowModeVersion() {
   (void)KoCam_GetDevStatus(status.data(), m_uFlags);
   const std::uint8_t mode = ReadByteOr(kModeByteAddress, 0xFF);
   TraceWrite(scope, "modeEx is %d\n", mode);
-  std::array<std::uint8_t, kRomVersionRecordSize> rom{};
-  rom.fill(0xFF);
-  if (ModeUsesRomVersionRecord(mode)) {
-    (void)KoCam_GetStatusBlocks(kRomVersionBlock, kRomVersionRecordSize, rom.data(), m_uFlags);
-  }
-  const DeviceVersion version = ComputeDeviceVersion(status, rom, mode);
-  StoreVersion(version);
+  (void)ReadVersion(status, mode);
   m_strFwVer += StringPrintf("-VID%04X&&PID%04X", m_wVid, m_wPid);
   return 1;
 }

@@ -8,6 +8,7 @@
 
 #include "flow/ChipIdentity.h"
 #include "flow/KobFun.h"
+#include "flow/VersionText.h"
 #include "image/MpConfig.h"
 
 // The process-wide operation options: bit 0 reset into the new code afterwards, bit 1 empty
@@ -75,5 +76,7 @@ class CMpFlow : public CKobFun, public CMpConfig {
   ChipIdentity m_chip{0xFF, 0xFF};
   // Reads one byte at address, leaving fallback when the read fails.
   std::uint8_t ReadByteOr(std::uint32_t address, std::uint8_t fallback);
-  void StoreVersion(const struct DeviceVersion& version);
+  void StoreVersion(const DeviceVersion& version);
+  // The version from a status record (and block 128 for the modes that need it), stored.
+  DeviceVersion ReadVersion(std::span<const std::uint8_t, kStatusRecordSize> status, std::uint8_t mode);
 };

@@ -8,13 +8,6 @@ namespace {
 bool IsSlowFlashChip(std::uint16_t code) { return code == 0xB013 || code == 0xB014; }
 }  // namespace
 
-bool CMpFlow4::RomEntryDestroysBootImage() {
-  MP_ReadChipId();
-  if (!Chip().HasModeRegister()) return false;
-  return (m_strMode == "SPI" && IsSlowFlashChip(Chip().Code())) ||
-         (m_strMode == "ROM&&SPI" && IsSlowFlashChip(Chip().Id()));
-}
-
 int CMpFlow4::MP_OpenRomDevice() {
   TraceScope scope("CMpFlow4::MP_OpenRomDevice");
   MP_ReadChipId();

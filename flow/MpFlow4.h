@@ -7,8 +7,4 @@ class CMpFlow4 : public CMpFlow3 {
  public:
   // Guard writes, then the reset into ROM code; 1 on success, 0 after UM_ERROR 41512.
   [[nodiscard]] int MP_OpenRomDevice();
-  // True when entering ROM code would zero the boot image's area or tag (chips 0xB013/0xB014
-  // booted from serial flash): read-only operations must not do that.
-  [[nodiscard]] bool RomEntryDestroysBootImage();
-
 };

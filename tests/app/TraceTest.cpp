@@ -10,23 +10,9 @@
 
 #include "platform/DebugChannel.h"
 #include "platform/ProcessInfo.h"
+#include "tests/support/TraceCapture.h"
 
 namespace {
-
-// The debug-output lines that fn sends, as the channel's listener receives them.
-std::vector<std::string> Capture(const std::function<void()>& fn) {
-  EXPECT_TRUE(ListenDebugOutput());
-  fn();
-  SendDebugOutput("<end>");
-  std::vector<std::string> lines;
-  for (;;) {
-    std::optional<DebugMessage> m = WaitDebugOutput();
-    if (!m || m->text == "<end>") break;
-    lines.push_back(m->text);
-  }
-  CloseDebugOutputListener();
-  return lines;
-}
 
 TEST(DebugPrintTest, OneLineEndingInExactlyOneCrLf) {
   struct Case {
@@ -36,7 +22,7 @@ TEST(DebugPrintTest, OneLineEndingInExactlyOneCrLf) {
   for (const Case& c : {Case{"plain", "plain\r\n"}, Case{"lf\n", "lf\r\n"},
                         Case{"crlf\r\n", "crlf\r\n"}, Case{"spaces \t \n\n", "spaces\r\n"},
                         Case{"", "\r\n"}, Case{"inner\nline", "inner\nline\r\n"}}) {
-    const auto lines = Capture([&] { DebugPrint("%s", c.text); });
+    const auto lines = CaptureTrace([&] { DebugPrint("%s", c.text); });
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], c.expected) << '"' << c.text << '"';
   }
@@ -48,7 +34,7 @@ TEST(DebugPrintTest, CutsAt4093Characters) {
   // Multi-byte characters count once each.
   std::string umlauts;
   for (int i = 0; i < 4100; ++i) umlauts += "\xC3\xA4";
-  const auto lines = Capture([&] {
+  const auto lines = CaptureTrace([&] {
     DebugPrint("%s", exact.c_str());
     DebugPrint("%s", longer.c_str());
     DebugPrint("%s", umlauts.c_str());
@@ -60,7 +46,7 @@ TEST(DebugPrintTest, CutsAt4093Characters) {
 }
 
 TEST(TraceTest, PrefixedLineAndStartExit) {
-  const auto lines = Capture([] {
+  const auto lines = CaptureTrace([] {
     TraceScope scope("CDevFlow::DEV_OpenDevice");
     TraceWrite(scope, "value %d\n", 7);
   });
@@ -78,7 +64,7 @@ TEST(TraceTest, PrefixedLineAndStartExit) {
 }
 
 TEST(TraceTest, ScopeWithoutStartExitAndRawLines) {
-  const auto lines = Capture([] {
+  const auto lines = CaptureTrace([] {
     TraceScope scope("CParseArg::Parse_Arg", 0);
     TraceWriteRaw(scope, "raw %s", "text");
     TraceFail(scope, "Fail --- Invalid parameter!\r\n");
@@ -90,7 +76,7 @@ TEST(TraceTest, ScopeWithoutStartExitAndRawLines) {
 }
 
 TEST(TraceTest, CategoryWithoutCommonBitsIsSilent) {
-  const auto lines = Capture([] {
+  const auto lines = CaptureTrace([] {
     TraceScope eight("X::Eight", 1, 8);
     TraceWrite(eight, "never\n");
     TraceWriteRaw(eight, "never\n");
@@ -105,7 +91,7 @@ TEST(TraceTest, LineIsCutAt511Characters) {
   const std::string longText(600, 'x');
   const std::string raw510(510, 'r');
   const std::string raw511(511, 's');
-  const auto lines = Capture([&] {
+  const auto lines = CaptureTrace([&] {
     TraceScope scope("A::B", 0);
     TraceWrite(scope, "%s", longText.c_str());
     TraceWriteRaw(scope, "%s", longText.c_str());
@@ -121,7 +107,7 @@ TEST(TraceTest, LineIsCutAt511Characters) {
 }
 
 TEST(TraceTest, ConcurrentLinesStayWhole) {
-  const auto lines = Capture([] {
+  const auto lines = CaptureTrace([] {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
       threads.emplace_back([t] {

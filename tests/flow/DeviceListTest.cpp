@@ -43,20 +43,19 @@ class DeviceListTest : public FlowFixture {
     App().deviceList = nullptr;
     FlowFixture::TearDown();
   }
+  void PlugAt(std::uint32_t port, std::uint16_t vid = 0x3C5E) {
+    vcodec::DeviceConfig config;
+    config.port = port;
+    config.vid = vid;
+    Plug(config);
+  }
   ListBox list_;
 };
 
 TEST_F(DeviceListTest, DefaultDeviceIsTheFirstListedOneAndItsPortIsRemembered) {
-  vcodec::DeviceConfig foreign;
-  foreign.vid = 0x1234;
-  foreign.port = 1;
-  Plug(foreign);
-  vcodec::DeviceConfig a;
-  a.port = 3;
-  Plug(a);
-  vcodec::DeviceConfig b;
-  b.port = 5;
-  Plug(b);
+  PlugAt(1, 0x1234);
+  PlugAt(3);
+  PlugAt(5);
   Flow().DEV_GetDefaultDeviceForAllInOne();
   EXPECT_EQ(lastErrorCode.load(), IDS_CHECK_DEVICE_INFO_SUCCEED);
   EXPECT_EQ(list_.entries, (std::vector<std::string>{"VID_3C5E&PID_4C15&REV_0000", "VID_3C5E&PID_4C15&REV_0000"}));
@@ -68,12 +67,8 @@ TEST_F(DeviceListTest, DefaultDeviceIsTheFirstListedOneAndItsPortIsRemembered) {
 }
 
 TEST_F(DeviceListTest, ArrivalKeepsTheDeviceOnTheRememberedPort) {
-  vcodec::DeviceConfig a;
-  a.port = 2;
-  Plug(a);
-  vcodec::DeviceConfig b;
-  b.port = 4;
-  Plug(b);
+  PlugAt(2);
+  PlugAt(4);
   // Both devices hang on one hub: remember port 4 with the hub the first listing reported.
   Flow().DEV_GetDefaultDeviceForAllInOne();
   ASSERT_EQ(list_.port, 2u);
@@ -92,12 +87,8 @@ TEST_F(DeviceListTest, ArrivalKeepsTheDeviceOnTheRememberedPort) {
 }
 
 TEST_F(DeviceListTest, OpenForDownloadSearchesOnlyFromTheSelectedNumber) {
-  vcodec::DeviceConfig a;
-  a.port = 2;
-  Plug(a);
-  vcodec::DeviceConfig b;
-  b.port = 4;
-  Plug(b);
+  PlugAt(2);
+  PlugAt(4);
   Flow().DEV_GetDefaultDeviceForAllInOne();  // remembers device 0 on port 2
   ASSERT_EQ(list_.port, 2u);
   Flow().m_iSelDevice = 1;

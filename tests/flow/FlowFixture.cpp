@@ -1,65 +1,22 @@
 #include "tests/flow/FlowFixture.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
 
-#include <atomic>
 
 #include "app/AppContext.h"
-#include "app/ConfigIni.h"
 #include "app/ParseArg.h"
-#include "device/CommandLock.h"
-#include "device/KoCamApi.h"
-#include "device/ProxyChannel.h"
-#include "flow/MemoryObject.h"
-#include "flow/StopFlag.h"
-#include "image/ICTypeIni.h"
 #include "platform/ExecutablePath.h"
 #include "tests/support/RunProgram.h"
 
 void FlowFixture::SetUp() {
-  static std::atomic<int> counter{0};
-  SetClockForTesting(&clock_);
-  lockName_ = "test-flow-lock-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-  SetCommandLockNameForTesting(lockName_);
   SetExecutableDirectoryForTesting(dir_.path());
-  bus_ = vcodec::Bus::CreateInMemory(ProgramTimeSource());
-  ASSERT_TRUE(bus_);
-  backend_ = std::make_unique<EmulatorBackend>(*bus_);
-  SetUsbBackendForTesting(backend_.get());
-  ASSERT_EQ(KoCam_Init(0), 1);
-  CConfigIni().LoadConfig();
-  AppContext& app = App();
-  app.memoryType = 0;
-  app.busType = 0;
-  app.icTypeIni = new CICTypeIni(0);
-  app.icTypeIni->BuildIcDefinitionList();
-  app.icTypeIni->LoadCurrentIcDefinition();
-  app.parseArg = new CParseArg();
-  CreateMemoryObject(0, 0);
-  ASSERT_NE(app.flow, nullptr);
-  SetStopRequested(false);
-  lastErrorCode.store(0);
+  station_ = std::make_unique<EmulatedStation>();
+  ASSERT_TRUE(station_->Ready());
+  bus_ = station_->bus.get();
 }
 
 void FlowFixture::TearDown() {
-  AppContext& app = App();
-  if (app.flow != nullptr) app.flow->DEV_CloseDevice();
-  DeleteMemoryObject();
-  delete app.icTypeIni;
-  delete app.icTypeIni2;
-  delete app.parseArg;
-  app.icTypeIni = app.icTypeIni2 = nullptr;
-  app.parseArg = nullptr;
-  DeleteConfigStore();
-  (void)KoCam_Uninit();
-  SetUsbBackendForTesting(nullptr);
-  backend_.reset();
-  bus_.reset();
-  SetCommandLockNameForTesting("");
-  shm_unlink(("/lumatrace-" + lockName_).c_str());
+  station_.reset();
   SetExecutableDirectoryForTesting("");
-  SetClockForTesting(nullptr);
 }
 
 std::uint32_t FlowFixture::Plug(vcodec::DeviceConfig config, const std::vector<std::uint8_t>& firmware) {

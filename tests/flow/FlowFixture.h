@@ -14,6 +14,7 @@
 #include "emulator/Bus.h"
 #include "flow/DevFlow.h"
 #include "platform/Clock.h"
+#include "tests/support/EmulatedStation.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 
@@ -31,11 +32,9 @@ class FlowFixture : public testing::Test {
   [[nodiscard]] CDevFlow& Flow() const { return *App().flow; }
   [[nodiscard]] std::vector<std::uint8_t> Memory(std::uint32_t port, std::size_t bytes) const;
 
-  SimulatedClock clock_;
-  std::unique_ptr<vcodec::Bus> bus_;
-  std::unique_ptr<EmulatorBackend> backend_;
-  std::string lockName_;
   TempDir dir_;
+  std::unique_ptr<EmulatedStation> station_;
+  vcodec::Bus* bus_ = nullptr;
 };
 
 [[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::string& path);
