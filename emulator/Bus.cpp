@@ -1,6 +1,7 @@
 #include "emulator/Bus.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "emulator/Chip.h"
@@ -55,7 +56,7 @@ Bus::Bus(std::unique_ptr<BusStorage> storage, TimeSource& time) : storage_(std::
   seenChanges_ = storage_->image().header.changeCount;
 }
 
-Bus::~Bus() = default;
+Bus::~Bus() { StopWatcher(); }
 
 std::unique_ptr<Bus> Bus::CreateInMemory(TimeSource& time) {
   auto storage = BusStorage::InMemory();
@@ -68,11 +69,13 @@ std::unique_ptr<Bus> Bus::OpenFile(const std::string& path, TimeSource& time, bo
   if (!storage) return nullptr;
   {
     BusStorage::Guard guard(*storage);
-    for (const DeviceSlot& slot : storage->image().slots) {
-      if (slot.plugged != 0 && !ValidSlotConfig(slot.config)) {
+    for (DeviceSlot& slot : storage->image().slots) {
+      if (slot.plugged == 0) continue;
+      if (!ValidSlotConfig(slot.config)) {
         if (error != nullptr) *error = path + ": bus file is corrupt (bad device record)";
         return nullptr;
       }
+      SanitizeSlotState(slot);
     }
   }
   return std::unique_ptr<Bus>(new Bus(std::move(storage), time));
@@ -116,10 +119,18 @@ void Bus::NotifyIfChanged() {
     BusStorage::Guard guard(*storage_);
     changes = storage_->image().header.changeCount;
   }
-  if (changes != seenChanges_) {
+  Notify(changes);
+}
+
+void Bus::Notify(std::uint32_t changes) {
+  std::function<void()> listener;
+  {
+    std::lock_guard<std::mutex> lock(notifyMutex_);
+    if (changes == seenChanges_) return;
     seenChanges_ = changes;
-    if (listener_) listener_();
+    listener = listener_;
   }
+  if (listener) listener();
 }
 
 std::optional<std::uint32_t> Bus::Plug(const DeviceConfig& config, const std::vector<std::uint8_t>& firmware,
@@ -164,41 +175,31 @@ std::optional<std::uint32_t> Bus::Plug(const DeviceConfig& config, const std::ve
   return result;
 }
 
-bool Bus::Unplug(std::uint32_t port) {
+bool Bus::ChangeSlot(std::uint32_t port, const std::function<void(DeviceSlot&)>& change) {
   {
     BusStorage::Guard guard(*storage_);
     DeviceSlot* slot = SlotOf(port);
     if (slot == nullptr) return false;
     if (slot->connected != 0) Leave(*slot);
-    slot->returnAtMs = 0;
+    change(*slot);
   }
   NotifyIfChanged();
   return true;
+}
+
+bool Bus::Unplug(std::uint32_t port) {
+  return ChangeSlot(port, [](DeviceSlot& slot) { slot.returnAtMs = 0; });
 }
 
 bool Bus::Replug(std::uint32_t port) {
-  {
-    BusStorage::Guard guard(*storage_);
-    DeviceSlot* slot = SlotOf(port);
-    if (slot == nullptr) return false;
-    if (slot->connected != 0) Leave(*slot);
-    slot->onCompanion = 0;
-    Connect(*slot, true);
-  }
-  NotifyIfChanged();
-  return true;
+  return ChangeSlot(port, [this](DeviceSlot& slot) {
+    slot.onCompanion = 0;
+    Connect(slot, true);
+  });
 }
 
 bool Bus::Remove(std::uint32_t port) {
-  {
-    BusStorage::Guard guard(*storage_);
-    DeviceSlot* slot = SlotOf(port);
-    if (slot == nullptr) return false;
-    if (slot->connected != 0) Leave(*slot);
-    slot->plugged = 0;
-  }
-  NotifyIfChanged();
-  return true;
+  return ChangeSlot(port, [](DeviceSlot& slot) { slot.plugged = 0; });
 }
 
 std::vector<std::uint32_t> Bus::Ports() {
@@ -404,9 +405,68 @@ std::uint32_t Bus::OpenInterface(DevNode node, InterfaceClass cls, std::uint64_t
   return kUsbErrorSuccess;
 }
 
-void Bus::CloseInterface(std::uint64_t handle) { handles_.erase(handle); }
+void Bus::CloseInterface(std::uint64_t handle) {
+  BusStorage::Guard guard(*storage_);
+  handles_.erase(handle);
+}
 
-void Bus::SetChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+void Bus::SetChangeListener(std::function<void()> listener) {
+  if (watcher_.joinable() && watcher_.get_id() == std::this_thread::get_id()) {
+    // Called from the listener itself: keep the watcher, swap what it calls.
+    std::lock_guard<std::mutex> lock(notifyMutex_);
+    listener_ = std::move(listener);
+    return;
+  }
+  StopWatcher();
+  const bool watch = static_cast<bool>(listener);
+  {
+    std::lock_guard<std::mutex> lock(notifyMutex_);
+    listener_ = std::move(listener);
+  }
+  if (!watch) return;
+  watchStop_ = false;
+  watcher_ = std::thread([this] { Watch(); });
+}
+
+void Bus::Watch() {
+  std::unique_lock<std::mutex> lock(watchMutex_);
+  while (!watchWake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return watchStop_; })) {
+    lock.unlock();
+    std::uint32_t changes;
+    {
+      BusStorage::Guard guard(*storage_);
+      Refresh();
+      changes = storage_->image().header.changeCount;
+    }
+    Notify(changes);
+    lock.lock();
+  }
+}
+
+void Bus::StopWatcher() {
+  if (!watcher_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    watchStop_ = true;
+  }
+  watchWake_.notify_all();
+  watcher_.join();
+}
+
+std::vector<TransferRecord> Bus::Log() {
+  BusStorage::Guard guard(*storage_);
+  return log_.Records();
+}
+
+void Bus::ClearLog() {
+  BusStorage::Guard guard(*storage_);
+  log_.Clear();
+}
+
+void Bus::SetLogCapacity(std::size_t records) {
+  BusStorage::Guard guard(*storage_);
+  log_.SetCapacity(records);
+}
 
 std::uint32_t Bus::Bind(std::uint64_t interfaceHandle, std::uint64_t* deviceId) {
   BusStorage::Guard guard(*storage_);
@@ -421,9 +481,13 @@ std::uint32_t Bus::Bind(std::uint64_t interfaceHandle, std::uint64_t* deviceId) 
   return kUsbErrorSuccess;
 }
 
-void Bus::Release(std::uint64_t deviceId) { bindings_.erase(deviceId); }
+void Bus::Release(std::uint64_t deviceId) {
+  BusStorage::Guard guard(*storage_);
+  bindings_.erase(deviceId);
+}
 
-TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data) {
+TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data,
+                             std::uint32_t timeoutMs) {
   const FaultPlan& plan = slot.faults;
   const std::uint64_t n = slot.counters.transfers;
   if (plan.failAtTransfer == n) return {kUsbErrorTimeout, 0};
@@ -432,6 +496,7 @@ TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::u
     return {kUsbErrorGenFailure, 0};
   }
   Chip chip(slot, time_.NowMs());
+  const std::uint64_t busUsBefore = slot.counters.busUs;
   TransferResult result{kUsbErrorGenFailure, 0};
   switch ((setup.requestType >> 5) & 3) {
     case 0: result = Standard(slot, setup, data); break;
@@ -439,9 +504,14 @@ TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::u
       if ((setup.requestType & 0x1F) == 1 && OffersExtUnit(slot)) result = HandleExtUnitRequest(slot, chip, setup, data);
       break;
     case 2:
-      if ((setup.requestType & 0x1F) == 0 && OffersVendor(slot)) result = HandleVendorRequest(slot, chip, setup, data);
+      if ((setup.requestType & 0x1F) == 0 && OffersVendor(slot)) result = HandleVendorRequest(chip, setup, data);
       break;
     default: break;
+  }
+  // Work that outlasts the host's wait (a chip erase under a short time-out) still completes
+  // in the chip, but the host sees the request time out.
+  if (result.error == kUsbErrorSuccess && (slot.counters.busUs - busUsBefore) / 1000 > timeoutMs) {
+    result = {kUsbErrorTimeout, 0};
   }
   if (result.error == kUsbErrorSuccess && chip.reset() != ResetRequest::kNone) {
     // The chip answers the request, then drops off the bus and re-enumerates.
@@ -456,8 +526,8 @@ TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::u
 
 TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, std::uint8_t* data,
                            std::uint32_t timeoutMs) {
-  (void)timeoutMs;  // the emulated device answers at once
   TransferResult result{kUsbErrorDeviceNotConnected, 0};
+  std::uint32_t changes = 0;
   TransferRecord record;
   record.setup = setup;
   std::vector<std::uint8_t> buffer(setup.length);
@@ -479,21 +549,22 @@ TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, st
           Leave(*slot);
           slot->returnAtMs = 0;
         } else {
-          result = Dispatch(*slot, setup, buffer.data());
+          result = Dispatch(*slot, setup, buffer.data(), timeoutMs);
         }
         if (result.error != kUsbErrorSuccess) slot->counters.failedTransfers++;
       }
     }
+    changes = storage_->image().header.changeCount;
+    const std::size_t logged = toHost ? result.transferred : setup.length;
+    record.data.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(std::min(logged, buffer.size())));
+    record.error = result.error;
+    record.transferred = result.transferred;
+    log_.Add(std::move(record));
   }
   if (toHost && result.error == kUsbErrorSuccess && data != nullptr) {
     std::memcpy(data, buffer.data(), std::min<std::uint32_t>(result.transferred, setup.length));
   }
-  const std::size_t logged = toHost ? result.transferred : setup.length;
-  record.data.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(std::min(logged, buffer.size())));
-  record.error = result.error;
-  record.transferred = result.transferred;
-  log_.Add(std::move(record));
-  NotifyIfChanged();
+  Notify(changes);
   return result;
 }
 

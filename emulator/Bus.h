@@ -12,7 +12,10 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/usb/UsbSeam.h"
@@ -86,9 +89,9 @@ class Bus {
   bool ClearFaults(std::uint32_t port);
   [[nodiscard]] std::optional<DeviceCounters> Counters(std::uint32_t port);
   bool ResetCounters(std::uint32_t port);
-  [[nodiscard]] std::vector<TransferRecord> Log() const { return log_.Records(); }
-  void ClearLog() { log_.Clear(); }
-  void SetLogCapacity(std::size_t records) { log_.SetCapacity(records); }
+  [[nodiscard]] std::vector<TransferRecord> Log();
+  void ClearLog();
+  void SetLogCapacity(std::size_t records);
 
   // ---- device tree (contracts of UsbDeviceTree)
   [[nodiscard]] std::vector<DevNode> Enumerate(DeviceSet set);
@@ -100,6 +103,8 @@ class Bus {
   [[nodiscard]] std::optional<std::uint8_t> CompanionPort(DevNode rootHub, std::uint32_t port);
   [[nodiscard]] std::uint32_t OpenInterface(DevNode node, InterfaceClass cls, std::uint64_t* handle);
   void CloseInterface(std::uint64_t handle);
+  // While a listener is set, a watcher thread notices arrivals and departures (re-enumeration
+  // delays running out, other processes plugging) within about 20 ms of real time.
   void SetChangeListener(std::function<void()> listener);
 
   // ---- control channel (contracts of UsbControlChannel)
@@ -115,8 +120,14 @@ class Bus {
   void Refresh();
   void Connect(DeviceSlot& slot, bool bootMemory);
   void Leave(DeviceSlot& slot);
-  TransferResult Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data);
+  // Takes the device off the bus (when on it), then applies change, under the lock.
+  bool ChangeSlot(std::uint32_t port, const std::function<void(DeviceSlot&)>& change);
+  TransferResult Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::uint8_t* data,
+                          std::uint32_t timeoutMs);
   void NotifyIfChanged();
+  void Notify(std::uint32_t changes);  // calls the listener when the count moved
+  void Watch();
+  void StopWatcher();
 
   struct OpenHandle {
     std::uint32_t port;
@@ -134,8 +145,13 @@ class Bus {
   std::map<std::uint64_t, Binding> bindings_;
   std::uint64_t nextHandle_ = 0x1000;
   std::uint64_t nextDeviceId_ = 0x7F000000;
+  std::mutex notifyMutex_;            // listener_ and seenChanges_
   std::function<void()> listener_;
   std::uint32_t seenChanges_ = 0;
+  std::mutex watchMutex_;
+  std::condition_variable watchWake_;
+  bool watchStop_ = false;
+  std::thread watcher_;
 };
 
 }  // namespace vcodec

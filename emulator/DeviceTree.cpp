@@ -34,7 +34,7 @@ std::string HubId(std::uint32_t rootPort) {
 std::string DeviceId(const DeviceSlot& slot, std::uint32_t port) {
   const Identity& id = slot.identity;
   // A device with a serial-number string is named by it, as Windows does.
-  if (id.serial[0] != 0) return Format("USB\\VID_%04X&PID_%04X\\%s", id.vid, id.pid, id.serial);
+  if (id.serial[0] != 0) return Format("USB\\VID_%04X&PID_%04X\\%.63s", id.vid, id.pid, id.serial);
   const std::uint32_t hash = Fnv1a(HubId(HubRootPort(slot)));
   return Format("USB\\VID_%04X&PID_%04X\\6&%X&0&%u", id.vid, id.pid, hash, port);
 }

@@ -47,4 +47,23 @@ bool ValidSlotConfig(const SlotConfig& c) {
          c.resetDelayMs <= 600000 && c.srWriteMs <= 60000;
 }
 
+void SanitizeSlotState(DeviceSlot& slot) {
+  slot.identity.manufacturer[sizeof slot.identity.manufacturer - 1] = 0;
+  slot.identity.product[sizeof slot.identity.product - 1] = 0;
+  slot.identity.serial[sizeof slot.identity.serial - 1] = 0;
+  slot.identity.vid &= 0xFFFF;
+  slot.identity.pid &= 0xFFFF;
+  slot.identity.rev &= 0xFFFF;
+  if (slot.runState > 1) slot.runState = 0;
+  if (slot.onCompanion > 1) slot.onCompanion = 0;
+  ExtUnitState& ext = slot.ext;
+  const bool unitOk = ext.unit == 8 || ext.unit == 32 || ext.unit == 64;
+  if (!unitOk || ext.phase > 3 || ext.total > 0xFFFF || ext.done > ext.total) {
+    ext = {};
+    ext.unit = 8;
+  }
+  if (slot.faults.stuckCount > kMaxStuckBits) slot.faults.stuckCount = kMaxStuckBits;
+  if (slot.faults.otpFailCount > kMaxOtpFailAddresses) slot.faults.otpFailCount = kMaxOtpFailAddresses;
+}
+
 }  // namespace vcodec

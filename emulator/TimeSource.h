@@ -1,6 +1,7 @@
 #pragma once
 // Time as the virtual codec sees it: re-enumeration delays and busy periods are measured on
-// it. The emulator links nothing of the program, so the owner hands in its clock.
+// it. The emulator links nothing of the program, so the owner hands in its clock (the program's
+// adapter is ProgramTimeSource() of device/usb/EmulatorBackend.h).
 
 #include <cstdint>
 
@@ -13,8 +14,5 @@ class TimeSource {
   [[nodiscard]] virtual std::uint64_t NowMs() = 0;
   virtual void SleepMs(std::uint32_t ms) = 0;
 };
-
-// The machine's monotonic clock (what separate processes on one bus file share).
-TimeSource& SystemTime();
 
 }  // namespace vcodec

@@ -68,7 +68,7 @@ TransferResult Stall() { return {kUsbErrorGenFailure, 0}; }
 
 }  // namespace
 
-TransferResult HandleVendorRequest(DeviceSlot& /*slot*/, Chip& chip, const ControlSetup& setup,
+TransferResult HandleVendorRequest(Chip& chip, const ControlSetup& setup,
                                    std::uint8_t* data) {
   if ((setup.requestType & 0x7F) != 0x40) return Stall();
   const VendorEntry* entry = nullptr;

@@ -12,7 +12,7 @@ namespace vcodec {
 
 inline constexpr std::uint32_t kVendorMaxData = 4096;  // the chip's transfer buffer
 
-[[nodiscard]] TransferResult HandleVendorRequest(DeviceSlot& slot, Chip& chip,
+[[nodiscard]] TransferResult HandleVendorRequest(Chip& chip,
                                                  const ControlSetup& setup, std::uint8_t* data);
 
 }  // namespace vcodec

@@ -95,6 +95,28 @@ TEST(BootTest, ResetToUpdateCodeStaysInRomAndStringsComeFromTheImage) {
   EXPECT_EQ(info->version, "0x10-6200-0001");
 }
 
+TEST(BootTest, EepromBootsOnItsTagByte) {
+  for (const bool tagged : {true, false}) {
+    SCOPED_TRACE(tagged);
+    ManualTime time;
+    auto bus = Bus::CreateInMemory(time);
+    DeviceConfig config;
+    config.memory = MemoryKind::kEeprom16;
+    ImageSpec spec;
+    spec.size = 0x4000;
+    spec.areaAt = 0;
+    spec.bootCode = 0x12;
+    std::vector<std::uint8_t> image = BuildImage(spec);
+    const auto port = bus->Plug(config, {}, nullptr);
+    if (!tagged) image[1] = 0xFF;  // the flow writes the tag byte last
+    ASSERT_TRUE(bus->WriteMemory(*port, 0, image));
+    ASSERT_TRUE(bus->Replug(*port));
+    const auto info = bus->Info(*port);
+    EXPECT_EQ(info->firmware, tagged);
+    EXPECT_EQ(info->version, tagged ? "1.234.0102-0304.0506" : "0x10-6200-0001");
+  }
+}
+
 TEST(BootTest, StatusRecordCarriesSignatureAndVersion) {
   ManualTime time;
   auto bus = Bus::CreateInMemory(time);

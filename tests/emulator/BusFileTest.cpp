@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "tests/emulator/ChipClient.h"
 #include "tests/emulator/ManualTime.h"
@@ -18,7 +19,7 @@ namespace {
 // reads them back; returns the number of mismatches.
 int Hammer(const std::string& path, std::uint16_t base, int count) {
   std::string error;
-  auto bus = Bus::OpenFile(path, SystemTime(), false, &error);
+  auto bus = Bus::OpenFile(path, ProgramTimeSource(), false, &error);
   if (!bus) return -1;
   ChipClient client(*bus, 1);
   int bad = 0;
@@ -36,7 +37,7 @@ TEST(BusFileTest, TwoProcessesShareOneBusFile) {
   const std::string path = dir.File("bus");
   std::string error;
   {
-    auto bus = Bus::OpenFile(path, SystemTime(), true, &error);
+    auto bus = Bus::OpenFile(path, ProgramTimeSource(), true, &error);
     ASSERT_TRUE(bus) << error;
     ASSERT_TRUE(bus->Plug(DeviceConfig{}, {}, &error)) << error;
   }
@@ -49,7 +50,7 @@ TEST(BusFileTest, TwoProcessesShareOneBusFile) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-  auto bus = Bus::OpenFile(path, SystemTime(), false, &error);
+  auto bus = Bus::OpenFile(path, ProgramTimeSource(), false, &error);
   ASSERT_TRUE(bus) << error;
   // Every transfer of both processes was counted, none lost to a race.
   EXPECT_EQ(bus->Counters(1)->transfers, 4u * kEach);
@@ -62,14 +63,14 @@ TEST(BusFileTest, DevicesAndMemoryOutliveTheProcessThatMadeThem) {
   const std::string path = dir.File("bus");
   std::string error;
   {
-    auto bus = Bus::OpenFile(path, SystemTime(), true, &error);
+    auto bus = Bus::OpenFile(path, ProgramTimeSource(), true, &error);
     DeviceConfig config;
     config.port = 6;
     config.memory = MemoryKind::kEeprom16;
     ASSERT_TRUE(bus->Plug(config, {}, &error)) << error;
     ASSERT_TRUE(bus->WriteMemory(6, 0x100, {1, 2, 3}));
   }
-  auto bus = Bus::OpenFile(path, SystemTime(), false, &error);
+  auto bus = Bus::OpenFile(path, ProgramTimeSource(), false, &error);
   ASSERT_TRUE(bus) << error;
   EXPECT_EQ(bus->Ports(), std::vector<std::uint32_t>{6});
   EXPECT_EQ(bus->Memory(6)->at(0x102), 3);

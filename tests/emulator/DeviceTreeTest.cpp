@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "emulator/Bus.h"
 #include "tests/emulator/ChipClient.h"
 #include "tests/emulator/ManualTime.h"
@@ -63,7 +67,7 @@ TEST_F(DeviceTreeTest, FunctionSitsUnderItsUsbDeviceHubAndRootHub) {
 TEST_F(DeviceTreeTest, ResetLeavesAndComesBackAsNewNodesOnTheSamePort) {
   const DevNode before = Function();
   const std::string path = *bus_->Property(before, NodeProperty::kLocationPath);
-  int changes = 0;
+  std::atomic<int> changes{0};
   bus_->SetChangeListener([&] { ++changes; });
   ChipClient client(*bus_, 4);
   ASSERT_EQ(client.Command(Block(0x00, 0x07, 1)), 0u);
@@ -78,11 +82,27 @@ TEST_F(DeviceTreeTest, ResetLeavesAndComesBackAsNewNodesOnTheSamePort) {
   ASSERT_NE(after, 0u);
   EXPECT_NE(after, before);
   EXPECT_EQ(bus_->Property(after, NodeProperty::kLocationPath), path);
-  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(changes.load(), 2);
+  bus_->SetChangeListener({});
   // The old binding still names the device that left.
   EXPECT_EQ(client.Command(Block(0x00, 0xC2, 0, 2)), kUsbErrorDeviceNotConnected);
   ChipClient again(*bus_, 4);
   EXPECT_EQ(again.Command(Block(0x00, 0xC2, 0, 2)), 0u);
+}
+
+TEST_F(DeviceTreeTest, ListenerHearsOfAReturnWithoutBeingAsked) {
+  std::atomic<int> changes{0};
+  bus_->SetChangeListener([&] { ++changes; });
+  {
+    ChipClient client(*bus_, 4);
+    ASSERT_EQ(client.Command(Block(0x00, 0x09)), 0u);
+  }
+  EXPECT_EQ(changes.load(), 1);
+  time_.Advance(500);
+  // Nothing is called on the bus now: the watcher has to notice the return by itself.
+  for (int i = 0; i < 500 && changes.load() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(changes.load(), 2);
+  bus_->SetChangeListener({});
 }
 
 TEST(DeviceTreeCompanion, ComesBackOnTheCompanionPortWhenAsked) {

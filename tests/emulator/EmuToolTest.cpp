@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "emulator/Sha256.h"
 #include "tests/emulator/TestImage.h"
@@ -57,18 +58,18 @@ TEST(EmuToolTest, FaultsUnplugAndPlugReachTheSharedBus) {
   ASSERT_EQ(Emu({"fault", bus, "--port", "1", "--stall-transfer", "2", "--otp-fail", "0x10", "--otp-lock"}).exitCode, 0);
   std::string error;
   {
-    auto b = vcodec::Bus::OpenFile(bus, vcodec::SystemTime(), false, &error);
+    auto b = vcodec::Bus::OpenFile(bus, ProgramTimeSource(), false, &error);
     ASSERT_TRUE(b) << error;
     EXPECT_EQ(b->Register(1, 0xFD0C).value_or(0) & 0x08, 0x08);
   }
   ASSERT_EQ(Emu({"unplug", bus, "--port", "1"}).exitCode, 0);
   {
-    auto b = vcodec::Bus::OpenFile(bus, vcodec::SystemTime(), false, &error);
+    auto b = vcodec::Bus::OpenFile(bus, ProgramTimeSource(), false, &error);
     EXPECT_TRUE(b->Enumerate(DeviceSet::kAudioFunctions).empty());
   }
   ASSERT_EQ(Emu({"plug", bus, "--port", "1"}).exitCode, 0);
   ASSERT_EQ(Emu({"reset-counters", bus}).exitCode, 0);
-  auto b = vcodec::Bus::OpenFile(bus, vcodec::SystemTime(), false, &error);
+  auto b = vcodec::Bus::OpenFile(bus, ProgramTimeSource(), false, &error);
   EXPECT_EQ(b->Enumerate(DeviceSet::kAudioFunctions).size(), 1u);
   // The lock is a fuse: it survives the power cycle.
   EXPECT_EQ(b->Register(1, 0xFD0C).value_or(0) & 0x08, 0x08);

@@ -66,6 +66,16 @@ TEST_F(FlashTest, ProgrammingOnlyClearsBitsAndEraseSetsThemAgain) {
   EXPECT_EQ(client_->Status(), kStsErrOutRange);
 }
 
+TEST_F(FlashTest, AnEraseLongerThanTheHostWaitsTimesOutButCompletes) {
+  Unprotect();
+  ASSERT_EQ(client_->Write(Block(0x02, 0x82, 0, 1), {0x00}), 0u);
+  ControlSetup erase{0x40, 0x32, 0, 0, 0};
+  EXPECT_EQ(bus_->Submit(client_->id(), erase, nullptr, 1000).error, kUsbErrorTimeout);  // erase takes 1500 ms
+  EXPECT_EQ(bus_->Memory(1)->at(0), 0xFF);
+  ASSERT_EQ(client_->Write(Block(0x02, 0x82, 0, 1), {0x00}), 0u);
+  EXPECT_EQ(bus_->Submit(client_->id(), erase, nullptr, 30000).error, kUsbErrorSuccess);
+}
+
 TEST_F(FlashTest, StatusRegisterWriteIsBusyForAWhile) {
   Unprotect();
   EXPECT_EQ(ReadSr() & 0x01, 0x01);

@@ -1,6 +1,7 @@
 #pragma once
 // A time source that moves only when a test says so (or sleeps on it).
 
+#include <atomic>
 #include <cstdint>
 
 #include "emulator/TimeSource.h"
@@ -14,7 +15,7 @@ class ManualTime : public vcodec::TimeSource {
   void Advance(std::uint64_t ms) { now_ += ms; }
 
  private:
-  std::uint64_t now_ = 5000000;
+  std::atomic<std::uint64_t> now_{5000000};  // read by the bus's watcher thread too
 };
 
 }  // namespace vcodec_test

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "tools/lumatrace-emu/JsonText.h"
 
@@ -82,7 +83,7 @@ int RunRequest(const Request& request, std::ostream& out, std::ostream& err) {
     return fail("cannot read firmware file " + request.firmware);
   }
   std::string error;
-  auto bus = vcodec::Bus::OpenFile(request.bus, vcodec::SystemTime(), request.verb == Verb::kCreate, &error);
+  auto bus = vcodec::Bus::OpenFile(request.bus, ProgramTimeSource(), request.verb == Verb::kCreate, &error);
   if (!bus) return fail(error);
   const std::uint32_t port = request.port.value_or(0);
   auto noDevice = [&] { return fail("no device on port " + std::to_string(port)); };
