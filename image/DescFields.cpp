@@ -5,14 +5,14 @@
 #include "image/RecordHeader.h"
 
 namespace {
-bool IsNumber(const FieldSpec& f) { return f.size == 1 || f.size == 2 || f.size == 4; }
+bool IsNumber(const FieldLayout& f) { return f.size == 1 || f.size == 2 || f.size == 4; }
 }  // namespace
 
-CDescFields::CDescFields(std::uint8_t recordType, std::span<const FieldSpec> fields)
+CDescFields::CDescFields(std::uint8_t recordType, std::span<const FieldLayout> fields)
     : CDescriptor(recordType), fields_(fields) {
   payload_.assign(FixedLength() - 2, 0);
   std::size_t at = 0;
-  for (const FieldSpec& f : fields_) {
+  for (const FieldLayout& f : fields_) {
     if (IsNumber(f)) Write(payload_, at, f, f.initial);
     at += f.size;
   }
@@ -20,12 +20,12 @@ CDescFields::CDescFields(std::uint8_t recordType, std::span<const FieldSpec> fie
 
 std::size_t CDescFields::FixedLength() const {
   std::size_t n = 2;
-  for (const FieldSpec& f : fields_) n += f.size;
+  for (const FieldLayout& f : fields_) n += f.size;
   return n;
 }
 
 std::uint32_t CDescFields::Read(std::span<const std::uint8_t> payload, std::size_t at,
-                                const FieldSpec& f) {
+                                const FieldLayout& f) {
   std::uint32_t v = 0;
   for (std::size_t i = 0; i < f.size; ++i) {
     const std::size_t byte = f.bigEndian ? i : f.size - 1 - i;
@@ -34,7 +34,7 @@ std::uint32_t CDescFields::Read(std::span<const std::uint8_t> payload, std::size
   return v;
 }
 
-void CDescFields::Write(std::span<std::uint8_t> payload, std::size_t at, const FieldSpec& f,
+void CDescFields::Write(std::span<std::uint8_t> payload, std::size_t at, const FieldLayout& f,
                         std::uint32_t value) {
   for (std::size_t i = 0; i < f.size; ++i) {
     const std::size_t byte = f.bigEndian ? f.size - 1 - i : i;
@@ -42,12 +42,12 @@ void CDescFields::Write(std::span<std::uint8_t> payload, std::size_t at, const F
   }
 }
 
-bool CDescFields::Locate(std::string_view name, std::size_t& at, const FieldSpec*& spec) const {
+bool CDescFields::Locate(std::string_view name, std::size_t& at, const FieldLayout*& field) const {
   std::size_t offset = 0;
-  for (const FieldSpec& f : fields_) {
+  for (const FieldLayout& f : fields_) {
     if (name == f.name && IsNumber(f)) {
       at = offset;
-      spec = &f;
+      field = &f;
       return true;
     }
     offset += f.size;
@@ -57,15 +57,15 @@ bool CDescFields::Locate(std::string_view name, std::size_t& at, const FieldSpec
 
 std::uint32_t CDescFields::Field(std::string_view name) const {
   std::size_t at = 0;
-  const FieldSpec* spec = nullptr;
-  return Locate(name, at, spec) ? Read(payload_, at, *spec) : 0;
+  const FieldLayout* field = nullptr;
+  return Locate(name, at, field) ? Read(payload_, at, *field) : 0;
 }
 
 bool CDescFields::SetField(std::string_view name, std::uint32_t value) {
   std::size_t at = 0;
-  const FieldSpec* spec = nullptr;
-  if (!Locate(name, at, spec)) return false;
-  Write(payload_, at, *spec, value);
+  const FieldLayout* field = nullptr;
+  if (!Locate(name, at, field)) return false;
+  Write(payload_, at, *field, value);
   return true;
 }
 

@@ -10,23 +10,23 @@
 
 #include "image/Descriptor.h"
 
-struct FieldSpec {
+struct FieldLayout {
   const char* name;
   std::uint16_t size;  // 1, 2 or 4 for numbers; anything else is a byte block
   bool bigEndian;
   std::uint32_t initial;
 };
 
-constexpr FieldSpec U8(const char* name, std::uint32_t initial = 0) { return {name, 1, false, initial}; }
-constexpr FieldSpec Le16(const char* name, std::uint32_t initial = 0) { return {name, 2, false, initial}; }
-constexpr FieldSpec Be16(const char* name, std::uint32_t initial = 0) { return {name, 2, true, initial}; }
-constexpr FieldSpec Le32(const char* name) { return {name, 4, false, 0}; }
-constexpr FieldSpec Be32(const char* name) { return {name, 4, true, 0}; }
-constexpr FieldSpec Block(const char* name, std::uint16_t size) { return {name, size, false, 0}; }
+constexpr FieldLayout U8(const char* name, std::uint32_t initial = 0) { return {name, 1, false, initial}; }
+constexpr FieldLayout Le16(const char* name, std::uint32_t initial = 0) { return {name, 2, false, initial}; }
+constexpr FieldLayout Be16(const char* name, std::uint32_t initial = 0) { return {name, 2, true, initial}; }
+constexpr FieldLayout Le32(const char* name) { return {name, 4, false, 0}; }
+constexpr FieldLayout Be32(const char* name) { return {name, 4, true, 0}; }
+constexpr FieldLayout Block(const char* name, std::uint16_t size) { return {name, size, false, 0}; }
 
 class CDescFields : public CDescriptor {
  public:
-  CDescFields(std::uint8_t recordType, std::span<const FieldSpec> fields);
+  CDescFields(std::uint8_t recordType, std::span<const FieldLayout> fields);
 
   int Parse(std::span<const std::uint8_t> record) override;
   int Build(std::span<std::uint8_t> out) override;
@@ -43,14 +43,14 @@ class CDescFields : public CDescriptor {
   // The payload as the record is written; classes with writing rules adjust it.
   virtual void AdjustForBuild(std::vector<std::uint8_t>& payload) const;
   [[nodiscard]] static std::uint32_t Read(std::span<const std::uint8_t> payload, std::size_t at,
-                                          const FieldSpec& f);
-  static void Write(std::span<std::uint8_t> payload, std::size_t at, const FieldSpec& f,
+                                          const FieldLayout& f);
+  static void Write(std::span<std::uint8_t> payload, std::size_t at, const FieldLayout& f,
                     std::uint32_t value);
   // Offset of a field in the payload; false for an unknown name.
-  bool Locate(std::string_view name, std::size_t& at, const FieldSpec*& spec) const;
+  bool Locate(std::string_view name, std::size_t& at, const FieldLayout*& field) const;
 
  private:
-  std::span<const FieldSpec> fields_;
+  std::span<const FieldLayout> fields_;
   std::vector<std::uint8_t> payload_;
 };
 

@@ -41,7 +41,7 @@ void CICTypeIni::BuildIcDefinitionList() {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(ExecutableDirectory(), ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.empty() || name[0] == '.' || entry.is_directory(ec) || !HasIniExtension(name)) continue;
+    if (entry.is_directory(ec) || !HasIniExtension(name)) continue;
     if (name == "config.ini") continue;
     fileList.push_back(Upper(name));
     diskNames_.push_back(name);

@@ -1,5 +1,7 @@
 // CMpConfig: locating and reading the configuration area of an image.
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cstdio>
 
 #include "app/AppContext.h"
@@ -23,7 +25,17 @@ constexpr std::size_t kSmallFlashImage = 16384;
 constexpr std::uint32_t kRegionBytes = 4096;
 
 bool IsErased(std::span<const std::uint8_t> image) {
-  return std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xFF; });
+  // Block-wise: images run to megabytes and every parse asks.
+  static const std::array<std::uint8_t, 4096> kErased = [] {
+    std::array<std::uint8_t, 4096> block{};
+    block.fill(0xFF);
+    return block;
+  }();
+  for (std::size_t at = 0; at < image.size(); at += kErased.size()) {
+    const std::size_t n = std::min(kErased.size(), image.size() - at);
+    if (std::memcmp(image.data() + at, kErased.data(), n) != 0) return false;
+  }
+  return true;
 }
 
 bool HasAreaAt(std::span<const std::uint8_t> image, std::size_t offset) {

@@ -133,6 +133,13 @@ TEST_F(StampSerialTest, BootTagIsWrittenInsideTheStampedRangeOnly) {
   EXPECT_EQ(q61Image[0xAE00], 0x55);
   EXPECT_EQ(q61Image[0xEFFE], 0xFF);
   EXPECT_EQ(SerialRecords(q61Image, 0xAE00), std::vector<std::string>{"SN"});
+
+  // A tag address whose two bytes do not fit the image is not written at all.
+  const CICTypeIni lastByte = AreaDefinition(0xF000, 4096, 0xFFFF);
+  Bytes tail = EmbeddedImage(3020);
+  CEepromConfigInfo stampTail(record, lastByte);
+  ASSERT_TRUE(stampTail.StampSerialNumber(tail, "SN", false));
+  EXPECT_EQ(tail[0xFFFF], 0xFF);
 }
 
 TEST_F(StampSerialTest, ImagesWithoutRoomOrAreaAreRefusedUnchanged) {
