@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "device/usb/LibusbBackend.h"
+#include "device/usb/UsbBackendSelect.h"
 #include "device/usb/LibusbNaming.h"
 
 namespace {
@@ -386,3 +387,5 @@ std::unique_ptr<UsbBackend> OpenLibusbBackend(std::string* error) {
   }
   return std::make_unique<LibusbBackend>(ctx);
 }
+
+std::unique_ptr<UsbBackend> OpenPlatformUsbBackend(std::string* error) { return OpenLibusbBackend(error); }

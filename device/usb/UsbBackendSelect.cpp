@@ -3,10 +3,9 @@
 #include <cstdlib>
 
 #include "device/usb/EmulatorBackend.h"
-#include "device/usb/LibusbBackend.h"
 
 std::unique_ptr<UsbBackend> SelectUsbBackend(std::string* error) {
   const char* bus = std::getenv(kEmulatorEnvironmentVariable);
   if (bus != nullptr && *bus != '\0') return OpenEmulatorBackend(bus, error);
-  return OpenLibusbBackend(error);
+  return OpenPlatformUsbBackend(error);
 }

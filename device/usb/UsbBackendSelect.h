@@ -11,3 +11,6 @@ inline constexpr const char* kEmulatorEnvironmentVariable = "LUMATRACE_EMULATOR"
 
 // Null with *error set when the chosen backend cannot start.
 [[nodiscard]] std::unique_ptr<UsbBackend> SelectUsbBackend(std::string* error);
+
+// The platform's real backend (libusb on Linux); each platform's backend file provides it.
+[[nodiscard]] std::unique_ptr<UsbBackend> OpenPlatformUsbBackend(std::string* error);
