@@ -183,4 +183,30 @@ TEST_F(Station, RefusalsEndWithExitCodeOneAndTouchNothing) {
   }
 }
 
+TEST_F(Station, FileListDecidesWhenConfiguredSo) {
+  Configure("CheckVIDPID_INI=2\r\nSaveResultToFile=1\r\n");
+  Emu({"create", "--chip", "VXQ62", "--memory", "flash", "--rev", "0x0100"});
+  Image("fw.rfw", kQ62Image);
+  // The file list matches only the exact release.
+  dir_.Write("VidPidList.ini", "VID_3C5E&PID_4C15&REV_0000\r\n");
+  ProgramResult r = Run({"-f", "-write", "fw.rfw"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("Check VID/PID Mismatch!"), std::string::npos) << r.out;
+  dir_.Write("VidPidList.ini", "VID_3C5E&PID_4C15&REV_0100\r\n");
+  r = Run({"-f", "-write", "fw.rfw"});
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(dir_.Read("Result.txt"), "pass");
+}
+
+TEST_F(Station, ImageForAMemoryWithoutObjectIsRefusedWithoutWriting) {
+  Emu({"create", "--chip", "VXQ62", "--memory", "flash"});
+  Image("mtp.rfw", {"--chip", "VXQ62", "--code", "0xEFFE", "--memory", "mtp"});
+  const ProgramResult r = Run({"-f", "-write", "mtp.rfw"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "\nBegin to Write fw!\r\nWrite fw fail!\r\n" + Prompt());
+  EXPECT_EQ(Memory(1, 16), std::string(16, '\xFF'));
+  const std::string log = dir_.Read("burn_result.txt");
+  EXPECT_NE(log.find("Fail,    41500:"), std::string::npos) << log;
+}
+
 }  // namespace
