@@ -11,26 +11,13 @@
 
 #include "device/usb/LibusbBackend.h"
 #include "device/usb/UsbBackendSelect.h"
+#include "device/usb/LibusbErrors.h"
 #include "device/usb/LibusbNaming.h"
 
 namespace {
 
 constexpr std::uint8_t kClassAudio = 1;
 constexpr std::uint8_t kSubclassAudioControl = 1;
-
-// libusb errors in the platform numbering of the seam, translated here and nowhere else.
-std::uint32_t MapError(int e) {
-  switch (e) {
-    case LIBUSB_SUCCESS: return kUsbErrorSuccess;
-    case LIBUSB_ERROR_NO_DEVICE: return kUsbErrorDeviceNotConnected;
-    case LIBUSB_ERROR_TIMEOUT: return kUsbErrorTimeout;
-    case LIBUSB_ERROR_ACCESS: return kUsbErrorAccessDenied;
-    case LIBUSB_ERROR_NOT_FOUND: return kUsbErrorNotFound;
-    case LIBUSB_ERROR_BUSY: return kUsbErrorNotReady;
-    case LIBUSB_ERROR_INVALID_PARAM: return kUsbErrorInvalidParameter;
-    default: return kUsbErrorGenFailure;  // stall, I/O, overflow, ...
-  }
-}
 
 struct Node {
   enum class Kind { kRootHub, kDevice, kFunction } kind = Kind::kDevice;
@@ -146,7 +133,7 @@ class LibusbBackend : public UsbBackend {
                    "codec in again.\n",
                    n->vid, n->pid, n->path.bus, LibusbLocationPath(n->path).c_str(), kUdevRuleName);
     }
-    if (e != LIBUSB_SUCCESS) return MapError(e);
+    if (e != LIBUSB_SUCCESS) return LibusbErrorToPlatform(e);
     if (iface >= 0) {
       // The kernel's audio driver owns the AudioControl interface; take it for as long as the
       // device is open (released, and given back, at close).
@@ -154,7 +141,7 @@ class LibusbBackend : public UsbBackend {
       e = libusb_claim_interface(open.handle, iface);
       if (e != LIBUSB_SUCCESS) {
         libusb_close(open.handle);
-        return MapError(e);
+        return LibusbErrorToPlatform(e);
       }
       open.interfaceNumber = iface;
     }
@@ -219,7 +206,7 @@ class LibusbBackend : public UsbBackend {
     }
     const int n = libusb_control_transfer(h, setup.requestType, setup.request, setup.value, setup.index, data,
                                           setup.length, timeoutMs);
-    if (n < 0) return {MapError(n), 0};
+    if (n < 0) return {LibusbErrorToPlatform(n), 0};
     return {kUsbErrorSuccess, static_cast<std::uint32_t>(n)};
   }
 

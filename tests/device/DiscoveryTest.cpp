@@ -191,6 +191,27 @@ TEST_F(DiscoveryTest, NotReadyAfterBindingIsRetriedABoundedNumberOfTimes) {
   CloseDeviceRecord(&r);
 }
 
+TEST_F(DiscoveryTest, ShortDescriptorsFailTheProbeAndKeepTheOldCapabilities) {
+  Plug();
+  std::vector<DeviceListEntry> list;
+  ASSERT_EQ(EnumDevices(&list), 0u);
+  DeviceRecord r;
+  ASSERT_EQ(OpenDeviceRecord(list[0].devnode, &r), 0u);
+  ASSERT_TRUE(ProbeDevice(&r, false));
+  const DeviceCaps* before = r.caps.get();
+  ASSERT_TRUE(before->usable);
+  for (std::uint16_t descriptor : {0x0100, 0x0200}) {
+    backend_->rewrite = [&](const ControlSetup& s, std::uint8_t*, TransferResult& t) {
+      if (s.request == 0x06 && s.value == descriptor && t.transferred > 4) t.transferred -= 1;
+    };
+    EXPECT_FALSE(ProbeDevice(&r, true)) << std::hex << descriptor;
+    EXPECT_EQ(r.caps.get(), before) << std::hex << descriptor;
+  }
+  backend_->rewrite = nullptr;
+  EXPECT_TRUE(ProbeDevice(&r, true));
+  CloseDeviceRecord(&r);
+}
+
 TEST_F(DiscoveryTest, StringIndexZeroIsAnEmptyTextWithoutARequest) {
   Plug();
   Select();

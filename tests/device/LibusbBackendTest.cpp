@@ -1,8 +1,11 @@
 #include "device/usb/LibusbBackend.h"
 
+#include <libusb.h>
+
 #include <gtest/gtest.h>
 
 #include "device/DeviceDiscovery.h"
+#include "device/usb/LibusbErrors.h"
 #include "device/usb/LibusbNaming.h"
 
 namespace {
@@ -24,6 +27,21 @@ TEST(LibusbBackendTest, ListsTheMachinesDevicesOrSaysWhyNot) {
   for (DevNode n : backend->Enumerate(DeviceSet::kUsbDevices)) {
     EXPECT_EQ(backend->InstanceId(n).value_or("").rfind("USB\\VID_", 0), 0u);
   }
+}
+
+TEST(LibusbErrorsTest, MapOntoThePlatformErrorsTheDeviceLayerTellsApart) {
+  struct Case {
+    int libusb;
+    std::uint32_t platform;
+  };
+  const Case cases[] = {
+      {LIBUSB_SUCCESS, kUsbErrorSuccess},          {LIBUSB_ERROR_NO_DEVICE, kUsbErrorDeviceNotConnected},
+      {LIBUSB_ERROR_TIMEOUT, kUsbErrorTimeout},    {LIBUSB_ERROR_ACCESS, kUsbErrorAccessDenied},
+      {LIBUSB_ERROR_BUSY, kUsbErrorAccessDenied},     {LIBUSB_ERROR_PIPE, kUsbErrorGenFailure},
+      {LIBUSB_ERROR_IO, kUsbErrorGenFailure},      {LIBUSB_ERROR_OVERFLOW, kUsbErrorGenFailure},
+      {LIBUSB_ERROR_NOT_FOUND, kUsbErrorNotFound},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LibusbErrorToPlatform(c.libusb), c.platform) << c.libusb;
 }
 
 TEST(LibusbNamingTest, NamesFollowBusAndPorts) {

@@ -15,25 +15,24 @@ namespace {
 struct BootCase {
   const char* what;
   std::uint16_t chipId;
-  ImageSpec spec;
+  ImageRecipe recipe;
   bool boots;
 };
 
-ImageSpec Spec(std::size_t areaAt, bool tag) {
-  ImageSpec s;
+ImageRecipe Recipe(std::size_t areaAt, bool tag) {
+  ImageRecipe s;
   s.areaAt = areaAt;
   s.tag = tag;
   return s;
 }
 
 TEST(BootTest, FlashBootRulePerFamily) {
-  ImageSpec small = Spec(0, false);
-  small.size = 0x4000;
+  const ImageRecipe small = SmallImageRecipe(0x55);
   const BootCase cases[] = {
-      {"mode-register chip, area at 0xF000, no tag", 0xB010, Spec(0xF000, false), true},
-      {"legacy chip, area at 0xF000, tagged", 0x0000, Spec(0xF000, true), true},
-      {"legacy chip, area at 0xF000, no tag", 0x0000, Spec(0xF000, false), false},
-      {"legacy chip, area at offset 0", 0x7011, Spec(0, false), true},
+      {"mode-register chip, area at 0xF000, no tag", 0xB010, Recipe(0xF000, false), true},
+      {"legacy chip, area at 0xF000, tagged", 0x0000, Recipe(0xF000, true), true},
+      {"legacy chip, area at 0xF000, no tag", 0x0000, Recipe(0xF000, false), false},
+      {"legacy chip, area at offset 0", 0x7011, Recipe(0, false), true},
       {"mode-register chip, 16 KiB image with its area at 0", 0xD011, small, true},
   };
   for (const BootCase& c : cases) {
@@ -43,11 +42,11 @@ TEST(BootTest, FlashBootRulePerFamily) {
     DeviceConfig config;
     config.model = c.chipId == 0x7011 || c.chipId == 0 ? ChipModel::kVXQ61 : ChipModel::kVXQ62;
     config.chipId = c.chipId;
-    ImageSpec spec = c.spec;
-    if (config.model == ChipModel::kVXQ61 && spec.areaAt == 0xF000) spec.areaAt = 0xAE00;
+    ImageRecipe recipe = c.recipe;
+    if (config.model == ChipModel::kVXQ61 && recipe.areaAt == 0xF000) recipe.areaAt = 0xAE00;
     const auto port = bus->Plug(config, {}, nullptr);
     ASSERT_TRUE(port);
-    ASSERT_TRUE(bus->WriteMemory(*port, 0, BuildImage(spec)));
+    ASSERT_TRUE(bus->WriteMemory(*port, 0, BuildImage(recipe)));
     {
       ChipClient client(*bus, *port);
       ASSERT_EQ(client.Command(Block(0x00, 0x09)), 0u);  // the reset into new code
@@ -72,9 +71,9 @@ TEST(BootTest, FlashBootRulePerFamily) {
 TEST(BootTest, ResetToUpdateCodeStaysInRomAndStringsComeFromTheImage) {
   ManualTime time;
   auto bus = Bus::CreateInMemory(time);
-  ImageSpec spec;
-  spec.serial = "STAMPED-42";
-  const auto port = bus->Plug(DeviceConfig{}, BuildImage(spec), nullptr);
+  ImageRecipe recipe;
+  recipe.serial = "STAMPED-42";
+  const auto port = bus->Plug(DeviceConfig{}, BuildImage(recipe), nullptr);
   ASSERT_TRUE(port);
   EXPECT_TRUE(bus->Info(*port)->firmware);
   {
@@ -102,11 +101,8 @@ TEST(BootTest, EepromBootsOnItsTagByte) {
     auto bus = Bus::CreateInMemory(time);
     DeviceConfig config;
     config.memory = MemoryKind::kEeprom16;
-    ImageSpec spec;
-    spec.size = 0x4000;
-    spec.areaAt = 0;
-    spec.bootCode = 0x12;
-    std::vector<std::uint8_t> image = BuildImage(spec);
+    ImageRecipe recipe = SmallImageRecipe(0x12);
+    std::vector<std::uint8_t> image = BuildImage(recipe);
     const auto port = bus->Plug(config, {}, nullptr);
     if (!tagged) image[1] = 0xFF;  // the flow writes the tag byte last
     ASSERT_TRUE(bus->WriteMemory(*port, 0, image));
@@ -120,7 +116,7 @@ TEST(BootTest, EepromBootsOnItsTagByte) {
 TEST(BootTest, StatusRecordCarriesSignatureAndVersion) {
   ManualTime time;
   auto bus = Bus::CreateInMemory(time);
-  const auto port = bus->Plug(DeviceConfig{}, BuildImage(ImageSpec{}), nullptr);
+  const auto port = bus->Plug(DeviceConfig{}, BuildImage(ImageRecipe{}), nullptr);
   ChipClient client(*bus, *port);
   std::vector<std::uint8_t> record;
   for (std::uint16_t block = 0; block < 13; ++block) {

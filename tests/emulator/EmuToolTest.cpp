@@ -17,16 +17,17 @@ ProgramResult Emu(const std::vector<std::string>& args) { return RunProgram(Buil
 
 TEST(EmuToolTest, CreateWithFirmwareShowsItsVersionAndDumpsItsMemory) {
   TempDir dir;
-  ImageSpec spec;
-  spec.serial = "SN-TOOL-7";
-  const std::vector<std::uint8_t> image = BuildImage(spec);
+  ImageRecipe recipe;
+  recipe.serial = "SN-TOOL-7";
+  const std::vector<std::uint8_t> image = BuildImage(recipe);
   dir.Write("fw.rfw", std::string(image.begin(), image.end()));
   const std::string bus = dir.File("bus");
   ProgramResult r = Emu({"create", bus, "--chip", "VXQ64", "--memory", "flash", "--size", "131072", "--port", "3",
                          "--firmware", dir.File("fw.rfw")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "port 3\n");
-  r = Emu({"create", bus, "--chip", "VXQ61", "--memory", "eeprom16", "--chip-id", "0x0000"});
+  r = Emu({"create", bus, "--chip", "VXQ61", "--memory", "eeprom16", "--chip-id", "0x0000", "--ext-unit", "after-standard",
+            "--transfer-us", "125", "--unprotected"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "port 1\n");
 
@@ -90,6 +91,7 @@ TEST(EmuToolTest, BadArgumentsFailWithAMessage) {
       {"create", bus, "--chip", "VXQ62", "--memory", "flash", "--port", "9"},
       {"create", bus, "--chip", "VXQ62", "--memory", "flash", "--vid", "0x10000"},
       {"create", bus, "--chip", "VXQ62", "--memory", "flash", "--firmware", dir.File("missing")},
+      {"create", bus, "--chip", "VXQ62", "--memory", "flash", "--ext-unit", "sideways"},
       {"show", dir.File("notabus")},
       {"show", dir.File("missing")},
       {"dump", bus, "--port", "1"},

@@ -34,10 +34,10 @@ TEST(FlowTest, ProgrammedFlashBootsTheNewImageWithItsStampedSerial) {
     config.model = c.model;
     config.chipId = c.chipId;
     ASSERT_TRUE(bus->Plug(config, {}, nullptr));
-    ImageSpec spec;
-    spec.areaAt = c.model == ChipModel::kVXQ61 ? 0xAE00 : 0xF000;
-    spec.serial = "STAMP-0099";
-    const std::vector<std::uint8_t> image = BuildImage(spec);
+    ImageRecipe recipe;
+    recipe.areaAt = c.model == ChipModel::kVXQ61 ? 0xAE00 : 0xF000;
+    recipe.serial = "STAMP-0099";
+    const std::vector<std::uint8_t> image = BuildImage(recipe);
     {
       ChipClient host(*bus, 1);
       // Lift protection: both register bits set, then clear the flash status register.

@@ -81,13 +81,10 @@ TEST(OtpBoot, BootsTheCurrentBlockWithEccRecordsApplied) {
   auto bus = Bus::CreateInMemory(time);
   DeviceConfig config;
   config.memory = MemoryKind::kOtp;
-  ImageSpec spec;
-  spec.size = 0x4000;
-  spec.areaAt = 0;
-  spec.bootCode = 0x60;
-  spec.serial = "OTP-001";
-  spec.areaLength = 0x200;
-  std::vector<std::uint8_t> image = BuildImage(spec);
+  ImageRecipe recipe = SmallImageRecipe(0x60);
+  recipe.serial = "OTP-001";
+  recipe.areaLength = 0x200;
+  std::vector<std::uint8_t> image = BuildImage(recipe);
   ASSERT_TRUE(bus->Plug(config, image, nullptr));
   auto info = bus->Info(1);
   ASSERT_TRUE(info->firmware);
@@ -95,7 +92,7 @@ TEST(OtpBoot, BootsTheCurrentBlockWithEccRecordsApplied) {
   EXPECT_EQ(info->version, "1.234.0102-0304.0506");  // the OTP form: the version area at block 128
   // A cell of the serial string that failed to program, repaired by ECC record 1.
   std::vector<std::uint8_t> mem = *bus->Memory(1);
-  const auto serialAt = static_cast<std::uint32_t>(std::search(mem.begin(), mem.end(), spec.serial.begin(), spec.serial.end()) - mem.begin());
+  const auto serialAt = static_cast<std::uint32_t>(std::search(mem.begin(), mem.end(), recipe.serial.begin(), recipe.serial.end()) - mem.begin());
   ASSERT_TRUE(bus->WriteMemory(1, serialAt + 6, {0x00}));
   ASSERT_TRUE(bus->Replug(1));
   EXPECT_EQ(bus->Info(1)->serial, "OTP-00");

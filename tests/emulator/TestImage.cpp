@@ -16,43 +16,51 @@ void StringRecord(std::vector<std::uint8_t>& area, std::uint8_t type, const std:
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildArea(const ImageSpec& spec) {
-  std::vector<std::uint8_t> area = {spec.bootCode, 0xA5, static_cast<std::uint8_t>(spec.chipId << 3), 0, 0, 0};
+std::vector<std::uint8_t> BuildArea(const ImageRecipe& recipe) {
+  std::vector<std::uint8_t> area = {recipe.bootCode, 0xA5, static_cast<std::uint8_t>(recipe.chipId << 3), 0, 0, 0};
   // Leading records: HWAPVersion and EEPInfo, as every image carries them.
   area.insert(area.end(), {6, 47, 0x21, 0x00, 0x60, 0x10, 3, 8, 0x00});
-  StringRecord(area, 1, spec.manufacturer);
-  StringRecord(area, 2, spec.product);
-  StringRecord(area, 3, spec.serial);
-  area.insert(area.end(), {8, 4, static_cast<std::uint8_t>(spec.vid & 0xFF), static_cast<std::uint8_t>(spec.vid >> 8),
-                           static_cast<std::uint8_t>(spec.pid & 0xFF), static_cast<std::uint8_t>(spec.pid >> 8),
-                           static_cast<std::uint8_t>(spec.rev & 0xFF), static_cast<std::uint8_t>(spec.rev >> 8)});
+  StringRecord(area, 1, recipe.manufacturer);
+  StringRecord(area, 2, recipe.product);
+  StringRecord(area, 3, recipe.serial);
+  area.insert(area.end(), {8, 4, static_cast<std::uint8_t>(recipe.vid & 0xFF), static_cast<std::uint8_t>(recipe.vid >> 8),
+                           static_cast<std::uint8_t>(recipe.pid & 0xFF), static_cast<std::uint8_t>(recipe.pid >> 8),
+                           static_cast<std::uint8_t>(recipe.rev & 0xFF), static_cast<std::uint8_t>(recipe.rev >> 8)});
   std::size_t padding = 0;
-  if (spec.areaLength > area.size() + 4) {
+  if (recipe.areaLength > area.size() + 4) {
     // An opaque record (the code of an OTP image lies in such a record).
-    const std::size_t length = spec.areaLength - area.size();
+    const std::size_t length = recipe.areaLength - area.size();
     area.insert(area.end(), {0xFF, 0xE7, static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>(length >> 8)});
-    area.resize(spec.areaLength, 0x00);
+    area.resize(recipe.areaLength, 0x00);
     padding = 1;
   }
-  const std::size_t records = padding + 2 + (spec.manufacturer.empty() ? 0 : 1) + (spec.product.empty() ? 0 : 1) +
-                              (spec.serial.empty() ? 0 : 1) + 1;
+  const std::size_t records = padding + 2 + (recipe.manufacturer.empty() ? 0 : 1) + (recipe.product.empty() ? 0 : 1) +
+                              (recipe.serial.empty() ? 0 : 1) + 1;
   area[3] = static_cast<std::uint8_t>(area.size() & 0xFF);
   area[4] = static_cast<std::uint8_t>(area.size() >> 8);
   area[5] = static_cast<std::uint8_t>(records);
   return area;
 }
 
-std::vector<std::uint8_t> BuildImage(const ImageSpec& spec) {
-  std::vector<std::uint8_t> image(spec.size, 0xFF);
-  const std::vector<std::uint8_t> area = BuildArea(spec);
-  std::copy(area.begin(), area.end(), image.begin() + static_cast<std::ptrdiff_t>(spec.areaAt));
-  const std::size_t versionAt = spec.size >= 0x10000 ? 0x100C : 0x11B;
-  std::copy(spec.version, spec.version + 8, image.begin() + static_cast<std::ptrdiff_t>(versionAt));
-  if (spec.tag && spec.size >= 0xF000) {
+std::vector<std::uint8_t> BuildImage(const ImageRecipe& recipe) {
+  std::vector<std::uint8_t> image(recipe.size, 0xFF);
+  const std::vector<std::uint8_t> area = BuildArea(recipe);
+  std::copy(area.begin(), area.end(), image.begin() + static_cast<std::ptrdiff_t>(recipe.areaAt));
+  const std::size_t versionAt = recipe.size >= 0x10000 ? 0x100C : 0x11B;
+  std::copy(recipe.version, recipe.version + 8, image.begin() + static_cast<std::ptrdiff_t>(versionAt));
+  if (recipe.tag && recipe.size >= 0xF000) {
     image[0xEFFE] = 0x55;
     image[0xEFFF] = 0xAA;
   }
   return image;
+}
+
+ImageRecipe SmallImageRecipe(std::uint8_t bootCode) {
+  ImageRecipe recipe;
+  recipe.size = 0x4000;
+  recipe.areaAt = 0;
+  recipe.bootCode = bootCode;
+  return recipe;
 }
 
 }  // namespace vcodec_test

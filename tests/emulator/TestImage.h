@@ -9,7 +9,7 @@
 
 namespace vcodec_test {
 
-struct ImageSpec {
+struct ImageRecipe {
   std::size_t size = 0x10000;
   std::size_t areaAt = 0xF000;
   std::uint8_t bootCode = 0x55;     // 0x30/0x55/0x61 flash, 0x11/0x12 EEPROM, 0x60 OTP
@@ -23,9 +23,12 @@ struct ImageSpec {
   std::size_t areaLength = 0;       // pad the area with an opaque record to this length
 };
 
-[[nodiscard]] std::vector<std::uint8_t> BuildImage(const ImageSpec& spec);
+[[nodiscard]] std::vector<std::uint8_t> BuildImage(const ImageRecipe& recipe);
+
+// A 16 KiB image with its area at offset 0 (EEPROM and OTP images, small flash images).
+[[nodiscard]] ImageRecipe SmallImageRecipe(std::uint8_t bootCode);
 
 // The configuration area alone (header and records).
-[[nodiscard]] std::vector<std::uint8_t> BuildArea(const ImageSpec& spec);
+[[nodiscard]] std::vector<std::uint8_t> BuildArea(const ImageRecipe& recipe);
 
 }  // namespace vcodec_test

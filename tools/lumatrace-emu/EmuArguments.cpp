@@ -9,7 +9,9 @@ const char kUsage[] =
     "  create BUS --chip VXQ61|VXQ62|VXQ64|VXQ65 --memory flash|eeprom8|eeprom16|otp\n"
     "         [--chip-id 0xB010] [--size BYTES] [--port N] [--commands extunit|vendor|both]\n"
     "         [--unit 8|32|64] [--vid 0x3C5E] [--pid 0x4C15] [--rev 0x0000] [--firmware FILE]\n"
-    "         [--reset-delay MS] [--companion] [--option-byte 0xNN]\n"
+    "         [--reset-delay MS] [--companion] [--option-byte 0xNN] [--unprotected]\n"
+    "         [--ext-unit normal|none|other-code|after-standard]\n"
+    "         [--transfer-us N] [--chip-erase-ms N] [--sector-erase-ms N] [--page-us N]\n"
     "                      adds a device (creates the bus file when missing)\n"
     "  show BUS [--json]   lists the devices\n"
     "  dump BUS --port N OUT\n"
@@ -95,6 +97,23 @@ bool CreateOption(Cursor& c, const std::string& opt, Request* r, bool* chipGiven
     d.resetDelayMs = static_cast<std::uint32_t>(n);
   } else if (opt == "--companion") {
     d.hasCompanion = true;
+  } else if (opt == "--unprotected") {
+    d.flashProtected = false;
+  } else if (opt == "--ext-unit") {
+    if (!c.Value(opt, &text)) return false;
+    if (text == "normal") d.extUnit = vcodec::ExtUnitLayout::kNormal;
+    else if (text == "none") d.extUnit = vcodec::ExtUnitLayout::kAbsent;
+    else if (text == "other-code") d.extUnit = vcodec::ExtUnitLayout::kOtherCode;
+    else if (text == "after-standard") d.extUnit = vcodec::ExtUnitLayout::kAfterStandard;
+    else return (*c.error = "--ext-unit: must be normal, none, other-code or after-standard: " + text, false);
+  } else if (opt == "--transfer-us" || opt == "--chip-erase-ms" || opt == "--sector-erase-ms" || opt == "--page-us") {
+    if (!c.Number(opt, 600000000, &n)) return false;
+    vcodec::LatencyModel& l = d.latency;
+    std::uint32_t& field = opt == "--transfer-us"       ? l.perTransferUs
+                           : opt == "--chip-erase-ms"   ? l.chipEraseMs
+                           : opt == "--sector-erase-ms" ? l.sectorEraseMs
+                                                        : l.pageProgramUs;
+    field = static_cast<std::uint32_t>(n);
   } else if (opt == "--option-byte") {
     if (!c.Number(opt, 0xFF, &n)) return false;
     d.optionByte = static_cast<std::uint8_t>(n);
