@@ -14,6 +14,7 @@
 #include "emulator/Bus.h"
 #include "platform/Clock.h"
 #include "tests/device/InterposedBackend.h"
+#include "tests/support/TraceCapture.h"
 
 class EmulatedBusTest : public testing::Test {
  protected:
@@ -38,10 +39,7 @@ class EmulatedBusTest : public testing::Test {
   std::string lockName_;
 };
 
-// The trace lines fn writes.
-std::vector<std::string> CaptureTrace(const std::function<void()>& fn);
-// Whether any captured line contains text.
-bool TraceHas(const std::vector<std::string>& lines, const std::string& text);
+// CaptureTrace and TraceHas come from tests/support/TraceCapture.h.
 
 // Log filters.
 [[nodiscard]] bool IsCommand(const vcodec::TransferRecord& r);  // SET_CUR on control 10
