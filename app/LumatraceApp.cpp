@@ -47,9 +47,7 @@ void CLumatraceApp::CreateAppObjects() {
   DestroyAppObjects();
   AppContext& app = App();
   if (app.icTypeIni == nullptr) {
-    app.icTypeIni = new CICTypeIni(app.iniType);
-    app.icTypeIni->BuildIcDefinitionList();
-    app.icTypeIni->LoadCurrentIcDefinition();
+    app.icTypeIni = CreateStartupIcDefinition(app.iniType).release();
   }
   if (app.osInfo == nullptr) app.osInfo = new OsInfo{6};
   if (app.parseArg == nullptr) app.parseArg = new CParseArg();

@@ -30,9 +30,7 @@ EmulatedStation::EmulatedStation() {
   AppContext& app = App();
   app.memoryType = 0;
   app.busType = 0;
-  app.icTypeIni = new CICTypeIni(0);
-  app.icTypeIni->BuildIcDefinitionList();
-  app.icTypeIni->LoadCurrentIcDefinition();
+  app.icTypeIni = CreateStartupIcDefinition(0).release();
   app.parseArg = new CParseArg();
   CreateMemoryObject(0, 0);
   SetStopRequested(false);
