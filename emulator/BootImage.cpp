@@ -110,6 +110,18 @@ std::optional<BootIdentity> BootFromEeprom(const std::uint8_t* mem, std::size_t 
   return id;
 }
 
+namespace {
+
+bool HasOtpConfigBlock(const std::uint8_t* mem, std::size_t size) {
+  if (size < 0x4000) return false;
+  for (int k = 0; k < 16; ++k) {
+    if (mem[kVdTable + 5 * k + 4] == 0xAA) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> AssembleOtpImage(const std::uint8_t* mem, std::size_t size) {
   if (size < 0x4000) return {};
   std::vector<std::uint8_t> otp(mem, mem + 0x4000);
@@ -155,8 +167,9 @@ std::vector<std::uint8_t> AssembleOtpImage(const std::uint8_t* mem, std::size_t 
 }
 
 std::optional<BootIdentity> BootFromOtp(const std::uint8_t* mem, std::size_t size) {
+  // The boot code needs a current configuration block; code alone does not start.
   const std::vector<std::uint8_t> image = AssembleOtpImage(mem, size);
-  if (image.size() < 15 || image[0] != 0x60 || image[1] != 0xA5) return std::nullopt;
+  if (image.size() < 15 || image[0] != 0x60 || image[1] != 0xA5 || !HasOtpConfigBlock(mem, size)) return std::nullopt;
   BootIdentity id;
   ReadConfigArea(image.data(), image.size(), 0, &id);
   if (0x11B + 8 <= image.size()) id.version = std::vector<std::uint8_t>(image.begin() + 0x11B, image.begin() + 0x11B + 8);

@@ -93,6 +93,7 @@ void Bus::Connect(DeviceSlot& slot, bool bootMemory) {
   slot.functionNode = header.nextNode++;
   slot.connected = 1;
   slot.returnAtMs = 0;
+  slot.readyAtMs = time_.NowMs() + slot.faults.notReadyMs;
   BootChip(slot, bootMemory);
   header.changeCount++;
 }
@@ -286,6 +287,7 @@ bool Bus::ArmFaults(std::uint32_t port, const Faults& faults) {
   plan.busyForever = faults.busyForever ? 1 : 0;
   plan.eraseFails = faults.eraseFails ? 1 : 0;
   plan.slowReturnMs = faults.slowReturnMs;
+  plan.notReadyMs = faults.notReadyMs;
   plan.returnOnCompanion = faults.returnOnCompanion ? 1 : 0;
   plan.stuckCount = static_cast<std::uint32_t>(faults.stuckBits.size());
   for (std::size_t i = 0; i < faults.stuckBits.size(); ++i) {
@@ -504,7 +506,7 @@ TransferResult Bus::Dispatch(DeviceSlot& slot, const ControlSetup& setup, std::u
       if ((setup.requestType & 0x1F) == 1 && OffersExtUnit(slot)) result = HandleExtUnitRequest(slot, chip, setup, data);
       break;
     case 2:
-      if ((setup.requestType & 0x1F) == 0 && OffersVendor(slot)) result = HandleVendorRequest(chip, setup, data);
+      if ((setup.requestType & 0x1F) == 0 && OffersVendor(slot, setup.request)) result = HandleVendorRequest(chip, setup, data);
       break;
     default: break;
   }
@@ -548,6 +550,8 @@ TransferResult Bus::Submit(std::uint64_t deviceId, const ControlSetup& setup, st
         if (slot->faults.removeAtTransfer == slot->counters.transfers) {
           Leave(*slot);
           slot->returnAtMs = 0;
+        } else if (time_.NowMs() < slot->readyAtMs) {
+          result = {kUsbErrorNotReady, 0};
         } else {
           result = Dispatch(*slot, setup, buffer.data(), timeoutMs);
         }

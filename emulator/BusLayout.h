@@ -14,7 +14,7 @@ inline constexpr std::uint32_t kPhyBytes = 256;
 inline constexpr std::uint32_t kMaxStuckBits = 8;
 inline constexpr std::uint32_t kMaxOtpFailAddresses = 16;
 inline constexpr std::uint64_t kBusMagic = 0x3142554243444356ull;  // "VCDCBUB1"
-inline constexpr std::uint32_t kBusLayoutVersion = 1;
+inline constexpr std::uint32_t kBusLayoutVersion = 2;
 
 // Where the chip runs from.
 enum class RunState : std::uint32_t { kRom = 0, kFirmware = 1 };
@@ -53,6 +53,7 @@ struct FaultPlan {
   std::uint32_t busyForever;        // status register busy bit never clears
   std::uint32_t eraseFails;         // erase commands report a hardware error, erase nothing
   std::uint32_t slowReturnMs;       // extra time off the bus after each reset
+  std::uint32_t notReadyMs;         // after each arrival, transfers answer "not ready" this long
   std::uint32_t returnOnCompanion;  // after a reset the device comes back on the companion port
   std::uint32_t stuckCount;
   StuckBits stuck[kMaxStuckBits];
@@ -91,6 +92,7 @@ struct DeviceSlot {
   std::uint32_t plugged;            // a device sits in this port
   std::uint32_t connected;          // and is on the bus now
   std::uint64_t returnAtMs;         // off the bus after a reset until then; 0 = not returning
+  std::uint64_t readyAtMs;          // still starting (not ready) until then
   std::uint32_t bootOnReturn;       // 1: boot memory when back, 0: stay in ROM code
   std::uint32_t onCompanion;        // enumerated on the companion root port
   std::uint32_t usbNode, functionNode;

@@ -23,8 +23,13 @@ bool OffersExtUnit(const DeviceSlot& slot) {
          static_cast<ExtUnitLayout>(slot.config.extUnit) != ExtUnitLayout::kAbsent;
 }
 
-bool OffersVendor(const DeviceSlot& slot) {
-  return static_cast<CommandSets>(slot.config.commands) != CommandSets::kExtUnit;
+bool OffersVendor(const DeviceSlot& slot, std::uint8_t request) {
+  switch (static_cast<CommandSets>(slot.config.commands)) {
+    case CommandSets::kBoth: case CommandSets::kVendor: return true;
+    case CommandSets::kLegacy: return request == 0x06 || request == 0x01;
+    case CommandSets::kExtUnit: return false;
+  }
+  return false;
 }
 
 std::vector<std::uint8_t> DeviceDescriptor(const DeviceSlot& slot) {

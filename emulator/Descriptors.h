@@ -19,8 +19,8 @@ inline constexpr std::uint8_t kAudioControlInterface = 0;
 [[nodiscard]] std::optional<std::vector<std::uint8_t>> StringDescriptor(const DeviceSlot& slot,
                                                                         std::uint8_t index);
 
-// Whether the chip answers extension-unit requests / vendor requests.
+// Whether the chip answers extension-unit requests / the vendor request with this code.
 [[nodiscard]] bool OffersExtUnit(const DeviceSlot& slot);
-[[nodiscard]] bool OffersVendor(const DeviceSlot& slot);
+[[nodiscard]] bool OffersVendor(const DeviceSlot& slot, std::uint8_t request);
 
 }  // namespace vcodec

@@ -13,7 +13,8 @@ enum class ChipModel : std::uint32_t { kVXQ61 = 0, kVXQ62 = 1, kVXQ64 = 2, kVXQ6
 enum class MemoryKind : std::uint32_t { kFlash = 0, kEeprom8 = 1, kEeprom16 = 2, kOtp = 3 };
 
 // Which command sets the chip offers. Only a device with both passes the host's probe.
-enum class CommandSets : std::uint32_t { kBoth = 0, kExtUnit = 1, kVendor = 2 };
+// kLegacy: the extension unit plus the two legacy vendor requests (read byte 0x06, command 0x01).
+enum class CommandSets : std::uint32_t { kBoth = 0, kExtUnit = 1, kVendor = 2, kLegacy = 3 };
 
 // How the extension unit appears in the configuration descriptor.
 enum class ExtUnitLayout : std::uint32_t {

@@ -42,7 +42,7 @@ bool MakeSlotConfig(const DeviceConfig& config, SlotConfig* out, std::string* er
 bool ValidSlotConfig(const SlotConfig& c) {
   return c.model <= 3 && c.chipId <= 0xFFFF && c.memory <= 3 &&
          ValidMemorySize(static_cast<MemoryKind>(c.memory), c.memorySize) && c.memorySize <= kMaxMemoryBytes &&
-         c.commands <= 2 && (c.maxUnit == 8 || c.maxUnit == 32 || c.maxUnit == 64) && c.extUnit <= 3 &&
+         c.commands <= 3 && (c.maxUnit == 8 || c.maxUnit == 32 || c.maxUnit == 64) && c.extUnit <= 3 &&
          c.vid <= 0xFFFF && c.pid <= 0xFFFF && c.rev <= 0xFFFF && c.optionByte <= 0xFF &&
          c.resetDelayMs <= 600000 && c.srWriteMs <= 60000;
 }

@@ -45,6 +45,24 @@ TEST(FaultTest, PlansFireAtTheNamedTransfer) {
   }
 }
 
+TEST(FaultTest, DeviceThatIsStillStartingAnswersNotReady) {
+  ManualTime time;
+  auto bus = Bus::CreateInMemory(time);
+  ASSERT_TRUE(bus->Plug(DeviceConfig{}, {}, nullptr));
+  Faults faults;
+  faults.notReadyMs = 400;
+  ASSERT_TRUE(bus->ArmFaults(1, faults));
+  {
+    ChipClient client(*bus, 1);
+    ASSERT_EQ(client.VendorOut(0x22, 0, 0, {}), 0u);
+  }
+  time.Advance(500);
+  ChipClient client(*bus, 1);
+  EXPECT_EQ(client.Control(0x80, 0x06, 0x0100, 0, {}, 18).error, kUsbErrorNotReady);
+  time.Advance(400);
+  EXPECT_EQ(client.Control(0x80, 0x06, 0x0100, 0, {}, 18).error, 0u);
+}
+
 TEST(FaultTest, EveryTransferOfAKindStallsAndCountersSumBusTime) {
   ManualTime time;
   auto bus = Bus::CreateInMemory(time);

@@ -83,9 +83,17 @@ TEST(OtpBoot, BootsTheCurrentBlockWithEccRecordsApplied) {
   config.memory = MemoryKind::kOtp;
   ImageRecipe recipe = SmallImageRecipe(0x60);
   recipe.serial = "OTP-001";
-  recipe.areaLength = 0x200;
+  recipe.codeLength = 0x200;
   std::vector<std::uint8_t> image = BuildImage(recipe);
   ASSERT_TRUE(bus->Plug(config, image, nullptr));
+  // Laid out as a download leaves it: code block in VD entry 0, configuration block in entry 1.
+  const std::vector<std::uint8_t> otp = *bus->Memory(1);
+  const unsigned total = image[3] | (image[4] << 8), codeBlock = 15 + 0x200, configBlock = total - 0x200;
+  auto hi = [](unsigned v) { return static_cast<std::uint8_t>(v >> 8); };
+  auto lo = [](unsigned v) { return static_cast<std::uint8_t>(v & 0xFF); };
+  EXPECT_EQ(std::vector<std::uint8_t>(otp.begin() + 0x3F70, otp.begin() + 0x3F7A),
+            (std::vector<std::uint8_t>{0, 0, hi(codeBlock), lo(codeBlock), 0x55, hi(codeBlock), lo(codeBlock),
+                                       hi(configBlock), lo(configBlock), 0xAA}));
   auto info = bus->Info(1);
   ASSERT_TRUE(info->firmware);
   EXPECT_EQ(info->serial, "OTP-001");
@@ -100,8 +108,8 @@ TEST(OtpBoot, BootsTheCurrentBlockWithEccRecordsApplied) {
                                            static_cast<std::uint8_t>((serialAt + 6) & 0xFF), '1', 0x5A}));
   ASSERT_TRUE(bus->Replug(1));
   EXPECT_EQ(bus->Info(1)->serial, "OTP-001");
-  // A superseded entry (flag 0xFF) no longer boots.
-  ASSERT_TRUE(bus->WriteMemory(1, 0x3F74, {0xFF}));
+  // Without a current configuration block (its entry superseded: flag 0xFF) nothing boots.
+  ASSERT_TRUE(bus->WriteMemory(1, 0x3F79, {0xFF}));
   ASSERT_TRUE(bus->Replug(1));
   EXPECT_FALSE(bus->Info(1)->firmware);
 }

@@ -20,21 +20,20 @@ std::vector<std::uint8_t> BuildArea(const ImageRecipe& recipe) {
   std::vector<std::uint8_t> area = {recipe.bootCode, 0xA5, static_cast<std::uint8_t>(recipe.chipId << 3), 0, 0, 0};
   // Leading records: HWAPVersion and EEPInfo, as every image carries them.
   area.insert(area.end(), {6, 47, 0x21, 0x00, 0x60, 0x10, 3, 8, 0x00});
+  if (recipe.codeLength >= 8) {
+    // The code record: extended header, data offset and length, then the code bytes.
+    const std::size_t n = recipe.codeLength;
+    area.insert(area.end(), {0xFF, 0xE7, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8),
+                             23, 0, static_cast<std::uint8_t>((n - 8) & 0xFF), static_cast<std::uint8_t>((n - 8) >> 8)});
+    area.resize(area.size() + n - 8, 0x00);
+  }
   StringRecord(area, 1, recipe.manufacturer);
   StringRecord(area, 2, recipe.product);
   StringRecord(area, 3, recipe.serial);
   area.insert(area.end(), {8, 4, static_cast<std::uint8_t>(recipe.vid & 0xFF), static_cast<std::uint8_t>(recipe.vid >> 8),
                            static_cast<std::uint8_t>(recipe.pid & 0xFF), static_cast<std::uint8_t>(recipe.pid >> 8),
                            static_cast<std::uint8_t>(recipe.rev & 0xFF), static_cast<std::uint8_t>(recipe.rev >> 8)});
-  std::size_t padding = 0;
-  if (recipe.areaLength > area.size() + 4) {
-    // An opaque record (the code of an OTP image lies in such a record).
-    const std::size_t length = recipe.areaLength - area.size();
-    area.insert(area.end(), {0xFF, 0xE7, static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>(length >> 8)});
-    area.resize(recipe.areaLength, 0x00);
-    padding = 1;
-  }
-  const std::size_t records = padding + 2 + (recipe.manufacturer.empty() ? 0 : 1) + (recipe.product.empty() ? 0 : 1) +
+  const std::size_t records = (recipe.codeLength > 0 ? 1 : 0) + 2 + (recipe.manufacturer.empty() ? 0 : 1) + (recipe.product.empty() ? 0 : 1) +
                               (recipe.serial.empty() ? 0 : 1) + 1;
   area[3] = static_cast<std::uint8_t>(area.size() & 0xFF);
   area[4] = static_cast<std::uint8_t>(area.size() >> 8);

@@ -20,7 +20,7 @@ struct ImageRecipe {
   std::string serial = "SN0001";
   std::uint16_t vid = 0x3C5E, pid = 0x4C15, rev = 0x0102;
   bool tag = false;                 // write 0x55 0xAA at 0xEFFE
-  std::size_t areaLength = 0;       // pad the area with an opaque record to this length
+  std::size_t codeLength = 0;       // a code record (extended type 39) of this length first
 };
 
 [[nodiscard]] std::vector<std::uint8_t> BuildImage(const ImageRecipe& recipe);

@@ -80,6 +80,19 @@ TEST(VendorRequestTest, CommandSetsOnOffer) {
   EXPECT_EQ(u.VendorIn(0x07, 3, 0, 8).error, kUsbErrorGenFailure);
   EXPECT_EQ(u.VendorIn(0x06, 0, 0, 1).error, kUsbErrorGenFailure);
   EXPECT_EQ(u.Command(Block(0x00, 0xCD, 3, 8)), 0u);
+
+  // A legacy chip: the extension unit, and of the vendor requests only the read byte and
+  // the command (which carries the reset kind in wIndex).
+  DeviceConfig legacy;
+  legacy.port = 3;
+  legacy.commands = CommandSets::kLegacy;
+  ASSERT_TRUE(bus->Plug(legacy, {}, nullptr));
+  ChipClient l(*bus, 3);
+  EXPECT_TRUE(hasUnit(l));
+  EXPECT_EQ(l.VendorIn(0x07, 3, 0, 8).error, kUsbErrorGenFailure);
+  EXPECT_EQ(l.VendorIn(0x06, 0, 0, 1).data, std::vector<std::uint8_t>{0});  // ROM code
+  EXPECT_EQ(l.VendorOut(0x01, 0, 9, {}), 0u);
+  EXPECT_EQ(bus->Enumerate(DeviceSet::kAudioFunctions).size(), 2u);  // port 3 is resetting
 }
 
 TEST(VendorRequestTest, EepromWidthsAndTagByte) {

@@ -7,7 +7,7 @@ namespace emu {
 const char kUsage[] =
     "usage: lumatrace-emu COMMAND BUS [options]\n"
     "  create BUS --chip VXQ61|VXQ62|VXQ64|VXQ65 --memory flash|eeprom8|eeprom16|otp\n"
-    "         [--chip-id 0xB010] [--size BYTES] [--port N] [--commands extunit|vendor|both]\n"
+    "         [--chip-id 0xB010] [--size BYTES] [--port N] [--commands extunit|vendor|legacy|both]\n"
     "         [--unit 8|32|64] [--vid 0x3C5E] [--pid 0x4C15] [--rev 0x0000] [--firmware FILE]\n"
     "         [--reset-delay MS] [--companion] [--option-byte 0xNN] [--unprotected]\n"
     "         [--ext-unit normal|none|other-code|after-standard]\n"
@@ -18,7 +18,7 @@ const char kUsage[] =
     "                      writes the raw boot memory of the device to OUT\n"
     "  fault BUS --port N [--fail-transfer K] [--stall-transfer K] [--remove-at K]\n"
     "         [--stall-request R [--stall-value V]] [--busy-forever] [--erase-fails]\n"
-    "         [--slow-return MS] [--companion-return] [--stuck ADDR:MASK]... [--otp-fail ADDR]...\n"
+    "         [--slow-return MS] [--not-ready MS] [--companion-return] [--stuck ADDR:MASK]... [--otp-fail ADDR]...\n"
     "         [--otp-lock] [--clear]\n"
     "                      arms faults (transfer numbers count from now)\n"
     "  unplug BUS --port N | plug BUS --port N\n"
@@ -82,7 +82,8 @@ bool CreateOption(Cursor& c, const std::string& opt, Request* r, bool* chipGiven
     if (text == "both") d.commands = vcodec::CommandSets::kBoth;
     else if (text == "extunit") d.commands = vcodec::CommandSets::kExtUnit;
     else if (text == "vendor") d.commands = vcodec::CommandSets::kVendor;
-    else return (*c.error = "--commands: must be extunit, vendor or both: " + text, false);
+    else if (text == "legacy") d.commands = vcodec::CommandSets::kLegacy;
+    else return (*c.error = "--commands: must be extunit, vendor, legacy or both: " + text, false);
   } else if (opt == "--unit") {
     if (!c.Number(opt, 64, &n)) return false;
     if (n != 8 && n != 32 && n != 64) return (*c.error = "--unit: must be 8, 32 or 64", false);
@@ -144,6 +145,9 @@ bool FaultOption(Cursor& c, const std::string& opt, Request* r) {
   } else if (opt == "--slow-return") {
     if (!c.Number(opt, 600000, &n)) return false;
     f.slowReturnMs = static_cast<std::uint32_t>(n);
+  } else if (opt == "--not-ready") {
+    if (!c.Number(opt, 600000, &n)) return false;
+    f.notReadyMs = static_cast<std::uint32_t>(n);
   } else if (opt == "--companion-return") {
     f.returnOnCompanion = true;
   } else if (opt == "--stuck") {
