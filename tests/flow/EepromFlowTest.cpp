@@ -63,17 +63,6 @@ class EepromFlowTest : public FlowFixture {
     g_uMemSize = kInitialMemSize;
     FlowFixture::TearDown();
   }
-  // The command line's open: device, IC type settled on the image (which makes the EEPROM
-  // object), reset options.
-  void OpenFor(const std::string& image) {
-    CParseArg& parse = *App().parseArg;
-    parse.m_cOperation = kOpWrite;
-    parse.m_strFilePath = image;
-    ASSERT_EQ(parse.LoadICTypeIni(), 1);
-    Flow().DEV_GetDeviceInfo();
-    Flow().DEV_InitResetOption();
-    Flow().m_uFlags = kFlagAudioSearch;
-  }
   // The command line's open without an image, on the object of the given width.
   void OpenWithoutImage(bool wide) {
     App().memoryType = wide ? kMemoryEeprom16 : kMemoryEeprom8;

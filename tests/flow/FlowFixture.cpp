@@ -35,6 +35,16 @@ void FlowFixture::Open() {
   Flow().m_uFlags = kFlagAudioSearch;
 }
 
+void FlowFixture::OpenFor(const std::string& image) {
+  CParseArg& parse = *App().parseArg;
+  parse.m_cOperation = kOpWrite;
+  parse.m_strFilePath = image;
+  ASSERT_EQ(parse.LoadICTypeIni(), 1);
+  Flow().DEV_GetDeviceInfo();
+  Flow().DEV_InitResetOption();
+  Flow().m_uFlags = kFlagAudioSearch;
+}
+
 std::string FlowFixture::MakeImage(const std::string& name, const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const std::string path = dir_.File(name);

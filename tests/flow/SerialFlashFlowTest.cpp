@@ -35,15 +35,6 @@ class SerialFlashFlowTest : public FlowFixture {
     OpenFor(image);
     return Flow().DEV_Command(kOpWrite, image);
   }
-  void OpenFor(const std::string& image) {
-    CParseArg& parse = *App().parseArg;
-    parse.m_cOperation = kOpWrite;
-    parse.m_strFilePath = image;
-    ASSERT_EQ(parse.LoadICTypeIni(), 1);
-    Flow().DEV_GetDeviceInfo();
-    Flow().DEV_InitResetOption();
-    Flow().m_uFlags = kFlagAudioSearch;
-  }
   static bool FlashProtected(vcodec::Bus& bus, std::uint32_t port, std::uint32_t a, std::uint32_t b) {
     return (bus.FlashStatus(port).value_or(0) & 0x8C) == 0x8C && (bus.Register(port, a).value_or(0) & 1) == 1 &&
            (bus.Register(port, b).value_or(1) & 1) == 0;
