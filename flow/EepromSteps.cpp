@@ -4,6 +4,7 @@
 #include "device/KoCamApi.h"
 #include "flow/EepromFlow.h"
 #include "flow/NotifyUi.h"
+#include "flow/StopFlag.h"
 #include "flow/TextIds.h"
 #include "image/MpConfig.h"
 
@@ -35,12 +36,12 @@ int CMpFlow_Eeprom::WriteProtectRegisters(const std::uint8_t (&set)[4], const st
 }
 
 int CMpFlow_Eeprom::MP_EEPDisableWriteProtect() {
-  TraceScope scope("CMpFlow3::MP_EEPDisableWriteProtect", 0);
+  TraceScope scope("CMpFlow_Eeprom::MP_EEPDisableWriteProtect", 0);
   return WriteProtectRegisters({0x20, 0x00, 0x02, 0x00}, {0x00, 0x20, 0x00, 0x02});
 }
 
 int CMpFlow_Eeprom::MP_EEPEnableWriteProtect() {
-  TraceScope scope("CMpFlow3::MP_EEPEnableWriteProtect", 0);
+  TraceScope scope("CMpFlow_Eeprom::MP_EEPEnableWriteProtect", 0);
   return WriteProtectRegisters({0x00, 0x01, 0x00, 0x01}, {0x20, 0x00, 0x02, 0x00});
 }
 
@@ -90,6 +91,7 @@ int CMpFlow_Eeprom::MP_EEP16VerifyRead(std::uint8_t* buffer, std::uint32_t lengt
 
 int CMpFlow_Eeprom::MP_EEP16WriteTag() {
   NotifyUi(UM_STATUS, IDS_STEP_WRITE_TAG);
+  if (IsStopRequested()) return 0;
   return KoCam_I2C_EEP16_WriteTag(m_uFlags) != 0 ? 1 : 0;
 }
 
@@ -110,5 +112,6 @@ int CMpFlow_Eeprom::MP_EEP8Read(std::uint8_t* buffer, std::uint32_t length) {
 
 int CMpFlow_Eeprom::MP_EEP8WriteTag() {
   NotifyUi(UM_STATUS, IDS_STEP_WRITE_TAG);
+  if (IsStopRequested()) return 0;
   return KoCam_I2C_EEP8_WriteTag(m_uFlags) != 0 ? 1 : 0;
 }
