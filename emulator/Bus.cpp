@@ -455,7 +455,7 @@ void Bus::StopWatcher() {
   watcher_.join();
 }
 
-std::vector<TransferRecord> Bus::Log() {
+std::vector<TransferRecord> Bus::Log() const {
   BusStorage::Guard guard(*storage_);
   return log_.Records();
 }

@@ -89,7 +89,7 @@ class Bus {
   bool ClearFaults(std::uint32_t port);
   [[nodiscard]] std::optional<DeviceCounters> Counters(std::uint32_t port);
   bool ResetCounters(std::uint32_t port);
-  [[nodiscard]] std::vector<TransferRecord> Log();
+  [[nodiscard]] std::vector<TransferRecord> Log() const;
   void ClearLog();
   void SetLogCapacity(std::size_t records);
 

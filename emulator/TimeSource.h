@@ -15,4 +15,8 @@ class TimeSource {
   virtual void SleepMs(std::uint32_t ms) = 0;
 };
 
+// The machine's monotonic clock, for owners without a clock of their own (the program and the
+// tool use ProgramTimeSource(), so that tests can put them on simulated time).
+TimeSource& SystemTime();
+
 }  // namespace vcodec

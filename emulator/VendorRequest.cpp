@@ -15,6 +15,7 @@ enum class Form : std::uint8_t {
   kAddressByte,  // address and count, low byte of wValue an option
   kBlock,     // status block: wValue is the block number
   kLegacy,    // wValue argument, wIndex the reset kind
+  kByte,      // one byte to the host; wValue is an argument (the reset wait passes its mode)
 };
 
 struct VendorEntry {
@@ -30,7 +31,7 @@ constexpr VendorEntry kRequests[] = {
     {0x21, Op::kResetNew, Dir::kNone, Form::kNone},
     {0x22, Op::kResetRom, Dir::kNone, Form::kNone},
     {0x01, Op::kResetRom, Dir::kNone, Form::kLegacy},
-    {0x06, Op::kReadByte, Dir::kIn, Form::kCount},
+    {0x06, Op::kReadByte, Dir::kIn, Form::kByte},
     {0x10, Op::kWrite10, Dir::kNone, Form::kNone},
     {0x23, Op::kReadIMem, Dir::kIn, Form::kAddress},
     {0x25, Op::kReadMem, Dir::kIn, Form::kAddress},
@@ -94,6 +95,11 @@ TransferResult HandleVendorRequest(Chip& chip, const ControlSetup& setup,
       cmd.arg = setup.value;
       break;
     case Form::kBlock: cmd.address = setup.value; cmd.length = setup.length; break;
+    case Form::kByte:
+      if (setup.index != 0) return Stall();
+      cmd.arg = setup.value;
+      cmd.length = setup.length;
+      break;
     case Form::kCount:
       if (setup.index != 0 || (setup.value & 0x0FFF) != 0 || countHigh != 0) return Stall();
       cmd.length = setup.length;

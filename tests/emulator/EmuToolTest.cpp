@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <thread>
+
 #include "device/usb/EmulatorBackend.h"
 #include "emulator/Bus.h"
 #include "emulator/Sha256.h"
@@ -74,6 +77,23 @@ TEST(EmuToolTest, FaultsUnplugAndPlugReachTheSharedBus) {
   EXPECT_EQ(b->Enumerate(DeviceSet::kAudioFunctions).size(), 1u);
   // The lock is a fuse: it survives the power cycle.
   EXPECT_EQ(b->Register(1, 0xFD0C).value_or(0) & 0x08, 0x08);
+}
+
+TEST(EmuToolTest, ConcurrentCreatesGetTheirOwnPorts) {
+  TempDir dir;
+  const std::string bus = dir.File("bus");
+  std::vector<ProgramResult> results(4);
+  std::vector<std::thread> runs;
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    runs.emplace_back([&, i] { results[i] = Emu({"create", bus, "--chip", "VXQ65", "--memory", "eeprom8"}); });
+  }
+  for (auto& t : runs) t.join();
+  std::set<std::string> ports;
+  for (const ProgramResult& r : results) {
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ports.insert(r.out);
+  }
+  EXPECT_EQ(ports, (std::set<std::string>{"port 1\n", "port 2\n", "port 3\n", "port 4\n"}));
 }
 
 TEST(EmuToolTest, BadArgumentsFailWithAMessage) {

@@ -91,6 +91,8 @@ TEST(VendorRequestTest, CommandSetsOnOffer) {
   EXPECT_TRUE(hasUnit(l));
   EXPECT_EQ(l.VendorIn(0x07, 3, 0, 8).error, kUsbErrorGenFailure);
   EXPECT_EQ(l.VendorIn(0x06, 0, 0, 1).data, std::vector<std::uint8_t>{0});  // ROM code
+  EXPECT_EQ(l.VendorIn(0x06, 1, 0, 1).error, 0u);  // the reset wait passes its mode in wValue
+  EXPECT_EQ(l.VendorIn(0x06, 0, 0, 2).error, kUsbErrorGenFailure);
   EXPECT_EQ(l.VendorOut(0x01, 0, 9, {}), 0u);
   EXPECT_EQ(bus->Enumerate(DeviceSet::kAudioFunctions).size(), 2u);  // port 3 is resetting
 }
