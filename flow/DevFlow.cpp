@@ -68,6 +68,7 @@ bool CDevFlow::PassesVidPidList(bool fileList) {
   return fileList ? app.icTypeIni2->IsDeviceListedInFile(m_strVidPidRev)
                   : app.icTypeIni2->IsDeviceListed(m_strVidPidRev);
 }
+
 void CDevFlow::RestoreDataUnit() {
   std::uint16_t size = 8;
   (void)KoCam_ChangeDataControlSize(&size);
