@@ -216,13 +216,8 @@ TEST_F(EepromFlowTest, EveryFailureIsReportedWithItsIdAndProtectionComesBack) {
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string image = c.wide ? image16 : image8;
-    std::uint32_t port = Plug(Codec(c.wide));
-    OpenFor(image);
-    bus_->ClearLog();
-    ASSERT_EQ(Flow().DEV_Command(kOpWrite, image), 1);
-    const auto dry = bus_->Log();
-    Flow().DEV_CloseDevice();
-    ASSERT_TRUE(bus_->Remove(port));
+    std::uint32_t port = 0;
+    const auto dry = DryRun(Codec(c.wide), image, &port);
     auto nth = [&](const Match& match, int occurrence) {
       std::uint64_t n = 0, found = 0;
       int seen = 0;

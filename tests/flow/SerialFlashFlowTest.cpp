@@ -117,13 +117,8 @@ TEST_F(SerialFlashFlowTest, EveryFailureIsReportedWithItsIdAndNeverAsAPass) {
     const std::string image = c.legacy ? q61 : q62;
     const vcodec::DeviceConfig config = c.legacy ? Legacy() : vcodec::DeviceConfig{};
     // A dry run on a twin device finds the transfer numbers of the steps.
-    std::uint32_t port = Plug(config);
-    OpenFor(image);
-    bus_->ClearLog();
-    ASSERT_EQ(Flow().DEV_Command(kOpWrite, image), 1);
-    const auto dry = bus_->Log();
-    Flow().DEV_CloseDevice();
-    ASSERT_TRUE(bus_->Remove(port));
+    std::uint32_t port = 0;
+    const auto dry = DryRun(config, image, &port);
     auto number = [&](std::uint8_t request, bool last) {
       std::uint64_t n = 0, found = 0;
       for (const auto& r : dry) {
