@@ -5,6 +5,7 @@
 
 #include "emulator/ChipRegisters.h"
 #include "emulator/DeviceConfig.h"
+#include "emulator/Eeprom.h"
 #include "emulator/SpiFlash.h"
 #include "emulator/StatusRecord.h"
 #include "emulator/VcmdStatus.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr std::uint32_t kOtpBytes = 0x4000;
 constexpr std::uint8_t kBootTag[2] = {0x55, 0xAA};
 constexpr std::uint32_t kBootTagAddress = 0xEFFE;
-constexpr std::uint32_t kEepromPageBytes = 32;
 
 MemoryKind KindOf(const DeviceSlot& slot) { return static_cast<MemoryKind>(slot.config.memory); }
 
@@ -191,13 +191,7 @@ std::uint8_t Chip::Out(const Command& cmd, std::uint32_t offset, const std::uint
       return flash.Program(a, in, n, offset == 0) ? kStsNoErr : kStsHwErr;
     case Op::kSfWriteSr: flash.WriteStatus(in[0], regs.FlashWpAsserted()); return kStsNoErr;
     case Op::kEep8Write: case Op::kEep16Write: case Op::kEepWrite:
-      std::memcpy(slot_.memory + a, in, n);
-      for (std::uint32_t i = 0; i < n; ++i) {
-        if ((i == 0 && offset == 0) || (a + i) % kEepromPageBytes == 0) {
-          slot_.counters.pagesProgrammed++;
-          slot_.counters.busUs += slot_.config.pageProgramUs;
-        }
-      }
+      Eeprom(slot_).Program(a, in, n, offset == 0);
       return kStsNoErr;
     case Op::kOtpWrite: case Op::kOtpWriteTest:
       for (std::uint32_t i = 0; i < n; ++i) {

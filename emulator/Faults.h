@@ -24,7 +24,7 @@ struct Faults {
   std::uint32_t slowReturnMs = 0;     // extra time off the bus after every reset
   std::uint32_t notReadyMs = 0;       // after each arrival the device is "not ready" this long
   bool returnOnCompanion = false;     // comes back on the companion port (needs a companion)
-  std::vector<StuckBit> stuckBits;    // flash bits that refuse to program (at most 8)
+  std::vector<StuckBit> stuckBits;    // bits that refuse to program (at most 8); EEPROM bits keep their value
   std::vector<std::uint16_t> otpFailAddresses;  // OTP cells that refuse to program (at most 16)
   bool otpLocked = false;             // blows the OTP lock fuse
 };

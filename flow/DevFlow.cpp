@@ -9,6 +9,7 @@
 #include "flow/DumpFile.h"
 #include "flow/NotifyUi.h"
 #include "flow/TextIds.h"
+#include "image/EepromConfigInfo.h"
 #include "image/ICTypeIni.h"
 
 void StorePortLocation(std::uint32_t portAddress, std::uint32_t parentInstance) {
@@ -67,6 +68,39 @@ bool CDevFlow::PassesVidPidList(bool fileList) {
   return fileList ? app.icTypeIni2->IsDeviceListedInFile(m_strVidPidRev)
                   : app.icTypeIni2->IsDeviceListed(m_strVidPidRev);
 }
+
+void CDevFlow::RestoreDataUnit() {
+  std::uint16_t size = 8;
+  (void)KoCam_ChangeDataControlSize(&size);
+}
+
+int CDevFlow::ResetIntoNewCode(std::uint32_t extraFlags) {
+  NotifyUi(UM_STATUS, IDS_STEP_RESET_NEW_CODE);
+  const std::uint32_t saved = m_uFlags;
+  m_uFlags |= extraFlags;
+  const int result = MP_ResetDevice(kResetToNewCode, 0);
+  m_uFlags = (m_uFlags & ~extraFlags) | (saved & extraFlags);
+  return result;
+}
+
+int CDevFlow::RunPreAction() {
+  int failId = IDS_SAVE_SN_FAIL;
+  if (App().icTypeIni == nullptr ||
+      !CEepromConfigInfo(*this, *App().icTypeIni).PreActionForAllInOne(imageBytes, failId)) {
+    NotifyUi(UM_ERROR, static_cast<std::uintptr_t>(failId));
+    return 0;
+  }
+  return 1;
+}
+
+void CDevFlow::SetResetAfter(int resetAfter) {
+  if (resetAfter != 0) {
+    g_uOpFlags |= kOpResetAfter;
+  } else {
+    g_uOpFlags &= ~kOpResetAfter;
+  }
+}
+
 int CDevFlow::ReadCode() { return 0; }
 int CDevFlow::EraseCode() { return 0; }
 int CDevFlow::Download() { return 0; }

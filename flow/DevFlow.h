@@ -71,6 +71,15 @@ class CDevFlow : public CMpFlow4 {
   // "ChipInfo" of the definition that matched the chip's registers (0xFF without one).
   [[nodiscard]] static std::uint8_t IcChipInfo();
   [[nodiscard]] bool PassesVidPidList(bool fileList);
+  // The data phase back to 8 bytes, on devices that know the request.
+  void RestoreDataUnit();
+  // UM_STATUS 41724 and a reset of kind 9 with optional extra option bits.
+  [[nodiscard]] int ResetIntoNewCode(std::uint32_t extraFlags);
+  // The serial number into the image before a download; a failure posts UM_ERROR with the
+  // pre-action's id, 41713 unless it left another.
+  [[nodiscard]] int RunPreAction();
+  // EraseCodeEx's flag: set or clear bit 0 of g_uOpFlags (the change stays).
+  static void SetResetAfter(int resetAfter);
   // The acceptance check of the list operations: the VID/PID list ("CheckVIDPID_INI"), else the
   // image's VID/PID ("CheckVIDPID_BIN"); true when neither is configured.
   [[nodiscard]] bool AcceptanceCheck(bool* configured);

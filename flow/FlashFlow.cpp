@@ -23,20 +23,6 @@ bool CMpFlow_Flash::TagInside(std::uint32_t length, std::uint32_t* tagAddress) c
   return *tagAddress + 2 <= length;
 }
 
-void CMpFlow_Flash::RestoreDataUnit() {
-  std::uint16_t size = 8;
-  (void)KoCam_ChangeDataControlSize(&size);
-}
-
-int CMpFlow_Flash::ResetIntoNewCode(std::uint32_t extraFlags) {
-  NotifyUi(UM_STATUS, IDS_STEP_RESET_NEW_CODE);
-  const std::uint32_t saved = m_uFlags;
-  m_uFlags |= extraFlags;
-  const int result = MP_ResetDevice(kResetToNewCode, 0);
-  m_uFlags = (m_uFlags & ~extraFlags) | (saved & extraFlags);
-  return result;
-}
-
 int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t length, int* errorId) {
   TraceScope scope("CMpFlow_Flash::FF_UpdateEx_Standard");
   std::uint32_t tag = 0;

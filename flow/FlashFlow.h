@@ -20,8 +20,4 @@ class CMpFlow_Flash : public CDevFlow {
   // The tag address of the IC type ("TagAddress"); the tag bytes are touched only where the
   // address plus 2 lies inside the image.
   [[nodiscard]] bool TagInside(std::uint32_t length, std::uint32_t* tagAddress) const;
-  // The data phase back to 8 bytes, on devices that know the request.
-  void RestoreDataUnit();
-  // UM_STATUS 41724 and a reset of kind 9 with optional extra option bits.
-  [[nodiscard]] int ResetIntoNewCode(std::uint32_t extraFlags);
 };

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/AppContext.h"
+#include "flow/EepromInfo.h"
 #include "flow/SpiFlashInfo.h"
 
 namespace {
@@ -11,7 +12,9 @@ std::unique_ptr<CDevFlow> MakeObject(std::uint8_t memoryType, std::uint8_t busTy
   if (busType != kBusUsb) return nullptr;
   switch (memoryType) {
     case kMemorySerialFlash: return std::make_unique<CSPIFlashInfo_USB>();
-    default: return nullptr;  // the EEPROM and OTP objects are not built yet
+    case kMemoryEeprom8: return std::make_unique<CEepromInfo8_USB>();
+    case kMemoryEeprom16: return std::make_unique<CEepromInfo16_USB>();
+    default: return nullptr;  // the OTP object is not built yet
   }
 }
 

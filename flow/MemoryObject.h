@@ -10,7 +10,7 @@ inline constexpr std::uint8_t kBusUsb = 0;
 
 // Replaces AppContext::flow: the old object's image buffers are freed, its texts, numbers and
 // paths go to the new object (never its buffers), and the old object is destroyed. Pairs
-// without a memory object (MTP, a bus other than USB, and for now EEPROM and OTP) leave flow
+// without a memory object (MTP, a bus other than USB, and for now OTP) leave flow
 // null. lastErrorCode is 0 afterwards.
 void CreateMemoryObject(std::uint8_t memoryType, std::uint8_t busType);
 

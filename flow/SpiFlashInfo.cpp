@@ -10,7 +10,6 @@
 #include "flow/FlashCarry.h"
 #include "flow/NotifyUi.h"
 #include "flow/TextIds.h"
-#include "image/EepromConfigInfo.h"
 #include "image/ICTypeIni.h"
 #include "platform/MessageBox.h"
 
@@ -70,11 +69,7 @@ int CSPIFlashInfo_USB::EraseCode() {
 }
 
 int CSPIFlashInfo_USB::EraseCodeEx(int resetAfter) {
-  if (resetAfter != 0) {
-    g_uOpFlags |= kOpResetAfter;
-  } else {
-    g_uOpFlags &= ~kOpResetAfter;
-  }
+  SetResetAfter(resetAfter);
   return EraseCode();
 }
 
@@ -98,12 +93,7 @@ int CSPIFlashInfo_USB::FFU_Download() {
   TraceScope scope("CFlashInfo::FFU_Download");
   (void)KoCam_GetVidPidRev(&m_wVid, &m_wPid, &m_wRev);
   TraceWrite(scope, "Start Download VID is %04x PID is %04x RevID is %04x", m_wVid, m_wPid, m_wRev);
-  int failId = IDS_SAVE_SN_FAIL;
-  if (App().icTypeIni == nullptr ||
-      !CEepromConfigInfo(*this, *App().icTypeIni).PreActionForAllInOne(imageBytes, failId)) {
-    NotifyUi(UM_ERROR, static_cast<std::uintptr_t>(failId));
-    return 0;
-  }
+  if (RunPreAction() == 0) return 0;
   (void)KoCam_GetVidPidRev(&m_wVid, &m_wPid, &m_wRev);
   CarryDeviceData();
   if (MP_OpenRomDevice() == 0) return 0;

@@ -101,7 +101,7 @@ CMpConfig::ScanResult CMpConfig::Extract(std::span<const std::uint8_t> image) {
       offset = 0;
     }
   }
-  if (image.size() < offset) return ScanResult::kNoArea;
+  // An image shorter than the configuration address (an EEPROM image) keeps its area at 0.
   if (!HasAreaAt(image, offset)) offset = 0;
   if (!HasAreaAt(image, offset)) return ScanResult::kNoArea;
   return WalkArea(image, offset, true);

@@ -1,11 +1,13 @@
-// Full serial-flash updates and dumps against an emulated codec: control transfers by kind,
-// the protocol floor of each variant, the modelled bus time and the host's CPU time.
+// Full serial-flash and I2C EEPROM updates and dumps against an emulated codec: control
+// transfers by kind, the protocol floor of each variant, the modelled bus time and the host's
+// CPU time; for EEPROM also the modelled time with the part's own write cycles.
 //   lumatrace-bench-flash            (images are written with lumatrace-imagegen of the build)
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,7 @@ struct Counts {
   std::uint64_t commands = 0;     // extension-unit command blocks (control 10 SET_CUR)
   std::uint64_t unitData = 0;     // extension-unit data phases (control 11)
   std::uint64_t unitOther = 0;    // GET_LEN, status blocks and the like
-  std::uint64_t vendorBulk = 0;   // vendor requests moving flash data
+  std::uint64_t vendorBulk = 0;   // vendor requests moving flash or 8-bit EEPROM data
   std::uint64_t vendorOther = 0;
   std::uint64_t standard = 0;     // descriptor reads
   [[nodiscard]] std::uint64_t Total() const {
@@ -35,7 +37,9 @@ Counts Classify(const std::vector<vcodec::TransferRecord>& log) {
   for (const auto& r : log) {
     const std::uint8_t type = r.setup.requestType & 0x60;
     if (type == 0x40) {
-      (r.setup.request == 0x2E || r.setup.request == 0x2F ? c.vendorBulk : c.vendorOther)++;
+      const bool bulk = r.setup.request == 0x2E || r.setup.request == 0x2F || r.setup.request == 0x35 ||
+                        r.setup.request == 0x36;
+      (bulk ? c.vendorBulk : c.vendorOther)++;
     } else if (type == 0x20) {
       if (r.setup.value == 0x0A00 && r.setup.request == 0x01) {
         ++c.commands;
@@ -51,11 +55,27 @@ Counts Classify(const std::vector<vcodec::TransferRecord>& log) {
   return c;
 }
 
-bool MakeImage(std::size_t size, const std::string& path) {
-  const std::string command = std::string(LUMATRACE_BIN_DIR) + "/lumatrace-imagegen --chip VXQ62 --size " +
-                              std::to_string(size) + " --code 0xEFFE --memory flash --version 1.204.0001-0002.0003 -o " +
-                              path + " >/dev/null";
+bool MakeImage(const std::string& description, const std::string& path) {
+  const std::string command = std::string(LUMATRACE_BIN_DIR) + "/lumatrace-imagegen " + description +
+                              " --version 1.204.0001-0002.0003 -o " + path + " >/dev/null";
   return std::system(command.c_str()) == 0;
+}
+
+bool MakeImage(std::size_t size, const std::string& path) {
+  return MakeImage("--chip VXQ62 --size " + std::to_string(size) + " --code 0xEFFE --memory flash", path);
+}
+
+// The command line's open for a write of image, which also makes the image's memory object.
+CDevFlow* OpenFor(const std::string& image) {
+  CParseArg& parse = *App().parseArg;
+  parse.m_cOperation = kOpWrite;
+  parse.m_strFilePath = image;
+  if (parse.LoadICTypeIni() == 0) return nullptr;
+  CDevFlow& flow = *App().flow;
+  flow.DEV_GetDeviceInfo();
+  flow.DEV_InitResetOption();
+  flow.m_uFlags = kFlagAudioSearch;
+  return &flow;
 }
 
 void Print(const char* what, std::size_t size, std::uint32_t unit, const Counts& c, std::uint64_t floor,
@@ -87,14 +107,9 @@ int RunOne(std::size_t size, std::uint32_t unit, const std::string& dir) {
     std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
     return 1;
   }
-  CParseArg& parse = *App().parseArg;
-  parse.m_cOperation = kOpWrite;
-  parse.m_strFilePath = image;
-  if (parse.LoadICTypeIni() == 0) return 1;
-  CDevFlow& flow = *App().flow;
-  flow.DEV_GetDeviceInfo();
-  flow.DEV_InitResetOption();
-  flow.m_uFlags = kFlagAudioSearch;
+  CDevFlow* opened = OpenFor(image);
+  if (opened == nullptr) return 1;
+  CDevFlow& flow = *opened;
 
   station.bus->ClearLog();
   std::clock_t start = std::clock();
@@ -124,6 +139,68 @@ int RunOne(std::size_t size, std::uint32_t unit, const std::string& dir) {
   return 0;
 }
 
+// One EEPROM update and one dump. Every EEPROM command moves 8 bytes, and every write command
+// costs the part one write cycle (5 ms, the usual worst case of I2C EEPROMs).
+int RunEeprom(bool wide, std::size_t size, const std::string& dir) {
+  constexpr std::uint32_t kWriteCycleUs = 5000;
+  const std::string image = dir + (wide ? "/e16-" : "/e8-") + std::to_string(size) + ".rfw";
+  const std::string description = wide ? "--chip VXQ62 --memory eeprom16 --area 0 --code 0 --size " + std::to_string(size)
+                                       : "--chip VXQ61 --memory eeprom8 --area 0 --capacity 512 --code 0 --size " +
+                                             std::to_string(size);
+  if (!MakeImage(description, image)) {
+    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
+    return 1;
+  }
+  EmulatedStation station;
+  if (!station.Ready()) return 1;
+  vcodec::DeviceConfig config;
+  if (wide) {
+    config.memory = vcodec::MemoryKind::kEeprom16;
+  } else {
+    config.model = vcodec::ChipModel::kVXQ61;
+    config.chipId = 0x0000;
+    config.memory = vcodec::MemoryKind::kEeprom8;
+  }
+  config.latency.pageProgramUs = kWriteCycleUs;
+  std::string error;
+  const std::optional<std::uint32_t> port = station.bus->Plug(config, {}, &error);
+  if (!port) {
+    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
+    return 1;
+  }
+  CDevFlow* flow = OpenFor(image);
+  if (flow == nullptr) return 1;
+  const char* name = wide ? "ee16 update" : "ee8 update";
+  const std::uint64_t chunks = (size + 7) / 8;
+  for (int pass = 0; pass < 2; ++pass) {
+    station.bus->ClearLog();
+    (void)station.bus->ResetCounters(*port);
+    const std::clock_t start = std::clock();
+    const bool ok = pass == 0 ? flow->DEV_Command(kOpWrite, image) == 1
+                              : flow->DEV_Command('R', dir + "/ee-dump.bin") == 1;
+    if (!ok) {
+      std::fprintf(stderr, "lumatrace-bench-flash: the EEPROM %s failed (%d)\n", pass == 0 ? "update" : "dump",
+                   lastErrorCode.load());
+      return 1;
+    }
+    const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    // Floor: the update writes and reads back every chunk of the image, plus the tag (the 8-bit
+    // form also erases and reads the first 64 bytes); the dump reads every chunk of the part.
+    // A 16-bit command is a command block and a data phase, an 8-bit one a vendor request.
+    const std::uint64_t perChunk = wide ? 2 : 1;
+    const std::uint64_t partChunks = (wide ? 0x10000 : 0x800) / 8;
+    const std::uint64_t floor = perChunk * (pass == 0 ? 2 * chunks + 1 + (wide ? 0 : 1 + 64 / 8) : partChunks);
+    Print(pass == 0 ? name : (wide ? "ee16 dump" : "ee8 dump"), pass == 0 ? size : partChunks * 8, 8,
+          Classify(station.bus->Log()), floor, cpu);
+    const auto info = station.bus->Info(*port);
+    if (info) {
+      std::printf("        modelled with the write cycles: %llu pages programmed, %.1f ms\n",
+                  static_cast<unsigned long long>(info->counters.pagesProgrammed), info->counters.busUs / 1000.0);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -135,6 +212,9 @@ int main() {
   for (const std::size_t size : {std::size_t{0x10000}, std::size_t{0x40000}}) {
     for (const std::uint32_t unit : {8u, 64u}) failures += RunOne(size, unit, dir);
   }
+  failures += RunEeprom(false, 0x800, dir);
+  failures += RunEeprom(true, 0x8000, dir);
+  failures += RunEeprom(true, 0x10000, dir);
   const std::string cleanup = std::string("rm -rf ") + dir;
   (void)std::system(cleanup.c_str());
   return failures == 0 ? 0 : 1;

@@ -102,6 +102,7 @@ TEST(VendorRequestTest, EepromWidthsAndTagByte) {
   auto bus = Bus::CreateInMemory(time);
   DeviceConfig config;
   config.memory = MemoryKind::kEeprom8;
+  config.flashProtected = false;  // WP strapped low
   ASSERT_TRUE(bus->Plug(config, {}, nullptr));
   ChipClient c(*bus, 1);
   EXPECT_EQ(c.VendorOut(0x38, 0, 0, {1}), kUsbErrorGenFailure);  // 16-bit addressing: no answer

@@ -35,6 +35,28 @@ void FlowFixture::Open() {
   Flow().m_uFlags = kFlagAudioSearch;
 }
 
+void FlowFixture::OpenFor(const std::string& image) {
+  CParseArg& parse = *App().parseArg;
+  parse.m_cOperation = kOpWrite;
+  parse.m_strFilePath = image;
+  ASSERT_EQ(parse.LoadICTypeIni(), 1);
+  Flow().DEV_GetDeviceInfo();
+  Flow().DEV_InitResetOption();
+  Flow().m_uFlags = kFlagAudioSearch;
+}
+
+std::vector<vcodec::TransferRecord> FlowFixture::DryRun(const vcodec::DeviceConfig& config,
+                                                       const std::string& image, std::uint32_t* port) {
+  *port = Plug(config);
+  OpenFor(image);
+  bus_->ClearLog();
+  EXPECT_EQ(Flow().DEV_Command(kOpWrite, image), 1);
+  std::vector<vcodec::TransferRecord> log = bus_->Log();
+  Flow().DEV_CloseDevice();
+  EXPECT_TRUE(bus_->Remove(*port));
+  return log;
+}
+
 std::string FlowFixture::MakeImage(const std::string& name, const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const std::string path = dir_.File(name);

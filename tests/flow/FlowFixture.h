@@ -27,6 +27,13 @@ class FlowFixture : public testing::Test {
   std::uint32_t Plug(vcodec::DeviceConfig config = {}, const std::vector<std::uint8_t>& firmware = {});
   // The command line's open: device, IC type settings, device information, reset options.
   void Open();
+  // The command line's open for a write of image: device, IC type settled on the image (which
+  // also makes the memory object the image names), reset options.
+  void OpenFor(const std::string& image);
+  // A write of image on a twin device that is removed afterwards: its transfer log (the
+  // numbers of the steps' transfers for a fault plan) and, in *port, the port it used.
+  std::vector<vcodec::TransferRecord> DryRun(const vcodec::DeviceConfig& config, const std::string& image,
+                                             std::uint32_t* port);
   // An image written by the real image generator, with extra "--key value" arguments.
   std::string MakeImage(const std::string& name, const std::vector<std::string>& arguments);
   [[nodiscard]] CDevFlow& Flow() const { return *App().flow; }

@@ -35,15 +35,6 @@ class SerialFlashFlowTest : public FlowFixture {
     OpenFor(image);
     return Flow().DEV_Command(kOpWrite, image);
   }
-  void OpenFor(const std::string& image) {
-    CParseArg& parse = *App().parseArg;
-    parse.m_cOperation = kOpWrite;
-    parse.m_strFilePath = image;
-    ASSERT_EQ(parse.LoadICTypeIni(), 1);
-    Flow().DEV_GetDeviceInfo();
-    Flow().DEV_InitResetOption();
-    Flow().m_uFlags = kFlagAudioSearch;
-  }
   static bool FlashProtected(vcodec::Bus& bus, std::uint32_t port, std::uint32_t a, std::uint32_t b) {
     return (bus.FlashStatus(port).value_or(0) & 0x8C) == 0x8C && (bus.Register(port, a).value_or(0) & 1) == 1 &&
            (bus.Register(port, b).value_or(1) & 1) == 0;
@@ -126,13 +117,8 @@ TEST_F(SerialFlashFlowTest, EveryFailureIsReportedWithItsIdAndNeverAsAPass) {
     const std::string image = c.legacy ? q61 : q62;
     const vcodec::DeviceConfig config = c.legacy ? Legacy() : vcodec::DeviceConfig{};
     // A dry run on a twin device finds the transfer numbers of the steps.
-    std::uint32_t port = Plug(config);
-    OpenFor(image);
-    bus_->ClearLog();
-    ASSERT_EQ(Flow().DEV_Command(kOpWrite, image), 1);
-    const auto dry = bus_->Log();
-    Flow().DEV_CloseDevice();
-    ASSERT_TRUE(bus_->Remove(port));
+    std::uint32_t port = 0;
+    const auto dry = DryRun(config, image, &port);
     auto number = [&](std::uint8_t request, bool last) {
       std::uint64_t n = 0, found = 0;
       for (const auto& r : dry) {
