@@ -1,5 +1,7 @@
 #include "flow/DevFlow.h"
 
+#include <algorithm>
+
 #include "app/AppContext.h"
 #include "app/ConfigIni.h"
 #include "app/ParseArg.h"
@@ -88,6 +90,57 @@ int CDevFlow::RunPreAction() {
   if (App().icTypeIni == nullptr ||
       !CEepromConfigInfo(*this, *App().icTypeIni).PreActionForAllInOne(imageBytes, failId)) {
     NotifyUi(UM_ERROR, static_cast<std::uintptr_t>(failId));
+    return 0;
+  }
+  return 1;
+}
+
+int CDevFlow::FinishOperation(bool resetIntoNewCode, std::uint32_t resetFlags, int successId) {
+  if (resetIntoNewCode && ResetIntoNewCode(resetFlags) == 0) {
+    NotifyUi(UM_ERROR, IDS_RESET_DEVICE_FAIL);
+    return 0;
+  }
+  NotifyUi(UM_PROGRESS, 100);
+  NotifyUi(UM_SUCCESS, static_cast<std::uintptr_t>(successId));
+  return 1;
+}
+
+int CDevFlow::ReportLoadFailure(const TraceScope& scope) {
+  NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
+  TraceFail(scope, "Load File Data Fail!\n");
+  return 0;
+}
+
+bool CDevFlow::LoadImageOrReport(const TraceScope& scope, const std::string& path) {
+  imagePath = path;
+  if (LoadImageFile()) return true;
+  (void)ReportLoadFailure(scope);
+  return false;
+}
+
+bool CDevFlow::CheckImageForDevice(const TraceScope& scope, bool exactChip) {
+  if (LocateConfigArea(&imageBytes) == 0) {
+    NotifyUi(UM_ERROR, IDS_PARSE_FW_FILE_FAIL);
+    TraceFail(scope, "Parse FW File Fail!\n");
+    return false;
+  }
+  const std::uint8_t chipInfo = IcChipInfo();
+  if (exactChip ? chipInfo != imageChipId : !IsImageForDevice(chipInfo, imageChipId)) {
+    NotifyUi(UM_ERROR, IDS_FIRMWARE_NOT_FOR_DEVICE);
+    TraceFail(scope, "Firmware is not for this device\n");
+    return false;
+  }
+  return true;
+}
+
+int CDevFlow::VerifyImageFile(const TraceScope& scope, const std::string& path) {
+  if (!LoadImageOrReport(scope, path)) return 0;
+  g_uMemSize = static_cast<std::uint32_t>(imageBytes.size());
+  if (ReadCode() == 0) return 0;
+  // A read of another length (an image larger than the memory) cannot be what it holds.
+  if (readBack.size() != imageBytes.size() ||
+      !std::equal(imageBytes.begin(), imageBytes.end(), readBack.begin())) {
+    lastErrorCode.store(IDS_COMPARE_DATA_FAIL);
     return 0;
   }
   return 1;

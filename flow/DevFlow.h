@@ -10,6 +10,8 @@
 
 #include "flow/MpFlow4.h"
 
+class TraceScope;
+
 class CDevFlow : public CMpFlow4 {
  public:
   ~CDevFlow() override = default;
@@ -78,6 +80,19 @@ class CDevFlow : public CMpFlow4 {
   // The serial number into the image before a download; a failure posts UM_ERROR with the
   // pre-action's id, 41713 unless it left another.
   [[nodiscard]] int RunPreAction();
+  // The end every operation shares: an optional reset into the new code (UM_ERROR 41512 when
+  // it fails), then UM_PROGRESS 100 and the success text.
+  [[nodiscard]] int FinishOperation(bool resetIntoNewCode, std::uint32_t resetFlags, int successId);
+  // UM_ERROR 41530 and its log line; returns 0.
+  static int ReportLoadFailure(const TraceScope& scope);
+  // The file at path as the primary image; false after ReportLoadFailure.
+  [[nodiscard]] bool LoadImageOrReport(const TraceScope& scope, const std::string& path);
+  // The primary image's area and chip: false after UM_ERROR 41531 or 41715. exactChip: chip
+  // information must be equal (no family of chip ids taken as one).
+  [[nodiscard]] bool CheckImageForDevice(const TraceScope& scope, bool exactChip);
+  // The command line's verify: the file as the image, ReadCode over its length, then the
+  // comparison (lastErrorCode 41709 on a difference, without a post).
+  [[nodiscard]] int VerifyImageFile(const TraceScope& scope, const std::string& path);
   // EraseCodeEx's flag: set or clear bit 0 of g_uOpFlags (the change stays).
   static void SetResetAfter(int resetAfter);
   // The acceptance check of the list operations: the VID/PID list ("CheckVIDPID_INI"), else the

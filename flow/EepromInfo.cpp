@@ -33,13 +33,7 @@ int CEepromInfo::ReadEeprom(EepromWidth width) {
     NotifyUi(UM_ERROR, IDS_READ_EEPROM_FAIL);
     return 0;
   }
-  if (ResetIntoNewCode(0) == 0) {
-    NotifyUi(UM_ERROR, IDS_RESET_DEVICE_FAIL);
-    return 0;
-  }
-  NotifyUi(UM_PROGRESS, 100);
-  NotifyUi(UM_SUCCESS, IDS_READ_EEPROM_SUCCEED);
-  return 1;
+  return FinishOperation(true, 0, IDS_READ_EEPROM_SUCCEED);
 }
 
 int CEepromInfo::EraseEeprom(EepromWidth width) {
@@ -61,13 +55,7 @@ int CEepromInfo::EraseEeprom(EepromWidth width) {
     NotifyUi(UM_ERROR, IDS_ERASE_EEPROM_FAIL);
     return 0;
   }
-  if ((g_uOpFlags & kOpResetAfter) != 0 && ResetIntoNewCode(0) == 0) {
-    NotifyUi(UM_ERROR, IDS_RESET_DEVICE_FAIL);
-    return 0;
-  }
-  NotifyUi(UM_PROGRESS, 100);
-  NotifyUi(UM_SUCCESS, IDS_ERASE_EEPROM_SUCCEED);
-  return 1;
+  return FinishOperation((g_uOpFlags & kOpResetAfter) != 0, 0, IDS_ERASE_EEPROM_SUCCEED);
 }
 
 int CEepromInfo::EEU16_Download() {
@@ -140,40 +128,12 @@ int CEepromInfo::EEU8_Download() {
 
 int CEepromInfo::SilenceWrite(const std::string& path, EepromWidth width) {
   TraceScope scope(width == EepromWidth::k8 ? "CEepromInfo::EEU8_Silence_WriteBin" : "CEepromInfo::EEU16_Silence_WriteBin");
-  imagePath = path;
-  if (!LoadImageFile()) {
-    NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
-    TraceFail(scope, "Load File Data Fail!\n");
-    return 0;
-  }
-  if (LocateConfigArea(&imageBytes) == 0) {
-    NotifyUi(UM_ERROR, IDS_PARSE_FW_FILE_FAIL);
-    TraceFail(scope, "Parse FW File Fail!\n");
-    return 0;
-  }
   // EEPROM images name their chip exactly: no family of chip ids is taken as one.
-  if (IcChipInfo() != imageChipId) {
-    NotifyUi(UM_ERROR, IDS_FIRMWARE_NOT_FOR_DEVICE);
-    TraceFail(scope, "Firmware is not for this device\n");
-    return 0;
-  }
+  if (!LoadImageOrReport(scope, path) || !CheckImageForDevice(scope, true)) return 0;
   return width == EepromWidth::k8 ? EEU8_Download() : EEU16_Download();
 }
 
 int CEepromInfo::SilenceVerify(const std::string& path, EepromWidth width) {
   TraceScope scope(width == EepromWidth::k8 ? "CEepromInfo::EEU8_Silence_VerifyBin" : "CEepromInfo::EEU16_Silence_VerifyBin");
-  imagePath = path;
-  if (!LoadImageFile()) {
-    NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
-    TraceFail(scope, "Load File Data Fail!\n");
-    return 0;
-  }
-  g_uMemSize = static_cast<std::uint32_t>(imageBytes.size());
-  if (ReadEeprom(width) == 0) return 0;
-  // An image larger than the EEPROM cannot be what it holds.
-  if (readBack.size() != imageBytes.size() || !std::equal(imageBytes.begin(), imageBytes.end(), readBack.begin())) {
-    lastErrorCode.store(IDS_COMPARE_DATA_FAIL);
-    return 0;
-  }
-  return 1;
+  return VerifyImageFile(scope, path);
 }

@@ -23,6 +23,15 @@ bool CMpFlow_Flash::TagInside(std::uint32_t length, std::uint32_t* tagAddress) c
   return *tagAddress + 2 <= length;
 }
 
+const char* CMpFlow_Flash::WriteAndCompare(const std::uint8_t* image, std::uint32_t length, int* id) {
+  if (MP_SPIWriteCode(image, length) == 0) return *id = IDS_UPDATE_FLASH_FAIL, "Write Flash Code Fail\n";
+  if (MP_SPIVerifyRead(readBack.data(), length) == 0) return *id = IDS_READ_FLASH_FAIL, "Read Flash Code Fail\n";
+  if (!std::equal(image, image + length, readBack.data())) {
+    return *id = IDS_COMPARE_DATA_FAIL, "Check Flash Code Fail\n";
+  }
+  return nullptr;
+}
+
 int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t length, int* errorId) {
   TraceScope scope("CMpFlow_Flash::FF_UpdateEx_Standard");
   std::uint32_t tag = 0;
@@ -50,17 +59,10 @@ int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t lengt
       image[tag] = image[tag + 1] = 0xFF;  // the tag goes last
     }
     int id = 0;
-    const char* message = nullptr;
-    if (MP_SPIWriteCode(image, length) == 0) {
-      message = "Write Flash Code Fail\n", id = IDS_UPDATE_FLASH_FAIL;
-    } else if (MP_SPIVerifyRead(readBack.data(), length) == 0) {
-      message = "Read Flash Code Fail\n", id = IDS_READ_FLASH_FAIL;
-    } else if (!std::equal(image, image + length, readBack.data())) {
-      message = "Check Flash Code Fail\n", id = IDS_COMPARE_DATA_FAIL;
-    } else if (!m_bImageHasTag && !m_bModeReg && tagInside) {
-      image[tag] = kept[0];
-      image[tag + 1] = kept[1];
-      if (KobSpiWrite(tag, 2, kept) == 0) message = "Write Tag Fail\n", id = IDS_WRITE_TAG_FAIL;
+    const char* message = WriteAndCompare(image, length, &id);
+    if (message == nullptr && !m_bImageHasTag && !m_bModeReg && tagInside &&
+        KobSpiWrite(tag, 2, kept) == 0) {
+      message = "Write Tag Fail\n", id = IDS_WRITE_TAG_FAIL;
     }
     if (tagInside) image[tag] = kept[0], image[tag + 1] = kept[1];
     if (message != nullptr) {
@@ -83,17 +85,8 @@ int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t lengt
 int CMpFlow_Flash::FF_UpdateEx_ForSimulateOTP(std::uint8_t* image, std::uint32_t length, int* errorId) {
   TraceScope scope("CMpFlow_Flash::FF_UpdateEx_ForSimulateOTP");
   if (MP_SPIWaitWriteSr() == 0) return Fail(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
-  int id = 0;
-  const char* message = nullptr;
-  if (MP_SPIEraseChip() == 0) {
-    message = "Erase Flash Fail\n", id = IDS_ERASE_FLASH_FAIL;
-  } else if (MP_SPIWriteCode(image, length) == 0) {
-    message = "Write Flash Code Fail\n", id = IDS_UPDATE_FLASH_FAIL;
-  } else if (MP_SPIVerifyRead(readBack.data(), length) == 0) {
-    message = "Read Flash Code Fail\n", id = IDS_READ_FLASH_FAIL;
-  } else if (!std::equal(image, image + length, readBack.data())) {
-    message = "Check Flash Code Fail\n", id = IDS_COMPARE_DATA_FAIL;
-  }
+  int id = IDS_ERASE_FLASH_FAIL;
+  const char* message = MP_SPIEraseChip() == 0 ? "Erase Flash Fail\n" : WriteAndCompare(image, length, &id);
   if (message != nullptr) {
     (void)MP_SPIRestoreWriteProtect();
     return Fail(scope, message, id, errorId);

@@ -17,6 +17,8 @@ class CMpFlow_Flash : public CDevFlow {
   [[nodiscard]] int FF_Update(std::uint8_t* image, std::uint32_t length);
 
  protected:
+  // Writes the image, reads it back and compares: null, or the failure's log line with *id set.
+  [[nodiscard]] const char* WriteAndCompare(const std::uint8_t* image, std::uint32_t length, int* id);
   // The tag address of the IC type ("TagAddress"); the tag bytes are touched only where the
   // address plus 2 lies inside the image.
   [[nodiscard]] bool TagInside(std::uint32_t length, std::uint32_t* tagAddress) const;

@@ -30,13 +30,8 @@ int CSPIFlashInfo_USB::ReadCode() {
     NotifyUi(UM_ERROR, IDS_READ_FLASH_FAIL);
     return 0;
   }
-  if (m_bModeReg && g_uMemSize == 0x4000 && m_bRomMode && ResetIntoNewCode(kFlagKnownChannel) == 0) {
-    NotifyUi(UM_ERROR, IDS_RESET_DEVICE_FAIL);
-    return 0;
-  }
-  NotifyUi(UM_PROGRESS, 100);
-  NotifyUi(UM_SUCCESS, IDS_READ_FLASH_SUCCEED);
-  return 1;
+  return FinishOperation(m_bModeReg && g_uMemSize == 0x4000 && m_bRomMode, kFlagKnownChannel,
+                         IDS_READ_FLASH_SUCCEED);
 }
 
 int CSPIFlashInfo_USB::EraseCode() {
@@ -57,15 +52,8 @@ int CSPIFlashInfo_USB::EraseCode() {
     return 0;
   }
   const bool alwaysReset = m_bModeReg && (m_strMode == "ROM&&SPI" || m_strMode == "ROM&&OTP");
-  if (alwaysReset || (g_uOpFlags & kOpResetAfter) != 0) {
-    if (ResetIntoNewCode(alwaysReset ? kFlagKnownChannel : 0) == 0) {
-      NotifyUi(UM_ERROR, IDS_RESET_DEVICE_FAIL);
-      return 0;
-    }
-  }
-  NotifyUi(UM_PROGRESS, 100);
-  NotifyUi(UM_SUCCESS, IDS_ERASE_FLASH_SUCCEED);
-  return 1;
+  return FinishOperation(alwaysReset || (g_uOpFlags & kOpResetAfter) != 0,
+                         alwaysReset ? kFlagKnownChannel : 0, IDS_ERASE_FLASH_SUCCEED);
 }
 
 int CSPIFlashInfo_USB::EraseCodeEx(int resetAfter) {
@@ -115,24 +103,11 @@ int CSPIFlashInfo_USB::SilenceWrite(const std::string& path, bool alwaysFailOnLo
   // A file that does not load leaves the image already held (the built-in one) in use.
   std::vector<std::uint8_t> held = imageBytes;
   if (!LoadImageFile()) {
-    if (alwaysFailOnLoad || held.size() < 0x10000) {
-      NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
-      TraceFail(scope, "Load File Data Fail!\n");
-      return 0;
-    }
+    if (alwaysFailOnLoad || held.size() < 0x10000) return ReportLoadFailure(scope);
     imageBytes = std::move(held);
     imageLength = static_cast<std::uint32_t>(imageBytes.size());
   }
-  if (LocateConfigArea(&imageBytes) == 0) {
-    NotifyUi(UM_ERROR, IDS_PARSE_FW_FILE_FAIL);
-    TraceFail(scope, "Parse FW File Fail!\n");
-    return 0;
-  }
-  if (!IsImageForDevice(IcChipInfo(), imageChipId)) {
-    NotifyUi(UM_ERROR, IDS_FIRMWARE_NOT_FOR_DEVICE);
-    TraceFail(scope, "Firmware is not for this device\n");
-    return 0;
-  }
+  if (!CheckImageForDevice(scope, false)) return 0;
   return FFU_Download();
 }
 
@@ -144,18 +119,5 @@ int CSPIFlashInfo_USB::Silence_WriteSNBin(const std::string& path, const std::st
 
 int CSPIFlashInfo_USB::Silence_VerifyBin(const std::string& path) {
   TraceScope scope("CFlashInfo::FFU_Silence_VerifyBin");
-  imagePath = path;
-  if (!LoadImageFile()) {
-    NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
-    TraceFail(scope, "Load File Data Fail!\n");
-    return 0;
-  }
-  g_uMemSize = static_cast<std::uint32_t>(imageBytes.size());
-  if (ReadCode() == 0) return 0;
-  if (readBack.size() != imageBytes.size() ||
-      !std::equal(imageBytes.begin(), imageBytes.end(), readBack.begin())) {
-    lastErrorCode.store(IDS_COMPARE_DATA_FAIL);
-    return 0;
-  }
-  return 1;
+  return VerifyImageFile(scope, path);
 }
