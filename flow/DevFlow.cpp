@@ -105,6 +105,12 @@ int CDevFlow::FinishOperation(bool resetIntoNewCode, std::uint32_t resetFlags, i
   return 1;
 }
 
+int CDevFlow::FailStep(const TraceScope& scope, const char* message, int id, int* errorId) {
+  TraceFail(scope, "%s", message);
+  *errorId = id;
+  return 0;
+}
+
 int CDevFlow::ReportLoadFailure(const TraceScope& scope) {
   NotifyUi(UM_ERROR, IDS_LOAD_FILE_DATA_FAIL);
   TraceFail(scope, "Load File Data Fail!\n");

@@ -83,6 +83,8 @@ class CDevFlow : public CMpFlow4 {
   // The end every operation shares: an optional reset into the new code (UM_ERROR 41512 when
   // it fails), then UM_PROGRESS 100 and the success text.
   [[nodiscard]] int FinishOperation(bool resetIntoNewCode, std::uint32_t resetFlags, int successId);
+  // A failed step of an update flow: the marker and message, *errorId := id; returns 0.
+  static int FailStep(const TraceScope& scope, const char* message, int id, int* errorId);
   // UM_ERROR 41530 and its log line; returns 0.
   static int ReportLoadFailure(const TraceScope& scope);
   // The file at path as the primary image; false after ReportLoadFailure.

@@ -12,12 +12,6 @@ namespace {
 // The boot tag lives at EEPROM address 1; the tag command writes it last.
 constexpr std::uint32_t kTagByte = 1;
 
-int Failed(const TraceScope& scope, const char* message, int id, int* errorId) {
-  TraceFail(scope, "%s", message);
-  *errorId = id;
-  return 0;
-}
-
 }  // namespace
 
 const char* CMpFlow_Eeprom::WriteVerifyTag(EepromWidth width, std::uint8_t* image, std::uint32_t length,
@@ -43,19 +37,19 @@ const char* CMpFlow_Eeprom::WriteVerifyTag(EepromWidth width, std::uint8_t* imag
 int CMpFlow_Eeprom::EE16_UpdateEx_Cmd2(std::uint8_t* image, std::uint32_t length, int* errorId) {
   TraceScope scope("CMpFlow_Eeprom::EE16_UpdateEx_Cmd2");
   if (MP_EEPDisableWriteProtect() == 0) {
-    return Failed(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
+    return FailStep(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
   }
   if ((g_uOpFlags & kOpWriteVerify) != 0) {
     int id = 0;
     if (const char* message = WriteVerifyTag(EepromWidth::k16, image, length, &id)) {
-      return Failed(scope, message, id, errorId);
+      return FailStep(scope, message, id, errorId);
     }
   }
   if (MP_EEPEnableWriteProtect() == 0) {
-    return Failed(scope, "Enable Write Protect Fail\n", IDS_ENABLE_WRITE_PROTECT_FAIL, errorId);
+    return FailStep(scope, "Enable Write Protect Fail\n", IDS_ENABLE_WRITE_PROTECT_FAIL, errorId);
   }
   if ((g_uOpFlags & kOpResetAfter) != 0 && ResetIntoNewCode(0) == 0) {
-    return Failed(scope, "Device ResetToRom Fail\n", IDS_RESET_DEVICE_FAIL, errorId);
+    return FailStep(scope, "Device ResetToRom Fail\n", IDS_RESET_DEVICE_FAIL, errorId);
   }
   return 1;
 }

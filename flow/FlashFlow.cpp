@@ -8,16 +8,6 @@
 #include "flow/StopFlag.h"
 #include "flow/TextIds.h"
 
-namespace {
-
-int Fail(const TraceScope& scope, const char* message, int id, int* errorId) {
-  TraceFail(scope, "%s", message);
-  *errorId = id;
-  return 0;
-}
-
-}  // namespace
-
 bool CMpFlow_Flash::TagInside(std::uint32_t length, std::uint32_t* tagAddress) const {
   *tagAddress = static_cast<std::uint32_t>(IcVendorInfo("TagAddress", 0xEFFE));
   return *tagAddress + 2 <= length;
@@ -37,10 +27,10 @@ int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t lengt
   std::uint32_t tag = 0;
   const bool tagInside = TagInside(length, &tag);
   if (m_bModeReg && tagInside) image[tag] = image[tag + 1] = 0xFF;
-  if (MP_SPIWaitWriteSr() == 0) return Fail(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
+  if (MP_SPIWaitWriteSr() == 0) return FailStep(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
   if (MP_SPIEraseChip() == 0) {
     (void)MP_SPIRestoreWriteProtect();
-    return Fail(scope, "Erase Flash Fail\n", IDS_ERASE_FLASH_FAIL, errorId);
+    return FailStep(scope, "Erase Flash Fail\n", IDS_ERASE_FLASH_FAIL, errorId);
   }
   if ((g_uOpFlags & kOpEmptyCheck) != 0 && MP_CheckSPIFlashEmpty(readBack.data(), length) == 0) {
     const std::uint8_t* b = readBack.data();
@@ -49,7 +39,7 @@ int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t lengt
     TraceFail(scope, "Byte9~16 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x", b[8], b[9],
               b[10], b[11], b[12], b[13], b[14], b[15]);
     (void)MP_SPIRestoreWriteProtect();
-    return Fail(scope, "Check Flash Empty Fail\n", IDS_CHECK_EMPTY_FAIL, errorId);
+    return FailStep(scope, "Check Flash Empty Fail\n", IDS_CHECK_EMPTY_FAIL, errorId);
   }
   if ((g_uOpFlags & kOpWriteVerify) != 0) {
     std::uint8_t kept[2] = {0xFF, 0xFF};
@@ -67,12 +57,12 @@ int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t lengt
     if (tagInside) image[tag] = kept[0], image[tag + 1] = kept[1];
     if (message != nullptr) {
       (void)MP_SPIRestoreWriteProtect();
-      return Fail(scope, message, id, errorId);
+      return FailStep(scope, message, id, errorId);
     }
   }
-  if (MP_SPIRestoreWriteProtect() == 0) return Fail(scope, "Enable Write Protect Fail\n", IDS_ENABLE_WRITE_PROTECT_FAIL, errorId);
+  if (MP_SPIRestoreWriteProtect() == 0) return FailStep(scope, "Enable Write Protect Fail\n", IDS_ENABLE_WRITE_PROTECT_FAIL, errorId);
   if ((g_uOpFlags & kOpResetAfter) != 0) {
-    if (ResetIntoNewCode(0) == 0) return Fail(scope, "Devcie ResetToCache Fail\n", IDS_RESET_DEVICE_FAIL, errorId);
+    if (ResetIntoNewCode(0) == 0) return FailStep(scope, "Devcie ResetToCache Fail\n", IDS_RESET_DEVICE_FAIL, errorId);
     if ((g_uOpFlags & kOpWriteVerify) != 0 && !MP_CheckRunningCode()) {
       TraceFail(scope, "Device is not in cache mode\n");
       NotifyUi(UM_ERROR, IDS_DEVICE_NOT_IN_CACHE_MODE);
@@ -84,17 +74,17 @@ int CMpFlow_Flash::FF_UpdateEx_Standard(std::uint8_t* image, std::uint32_t lengt
 
 int CMpFlow_Flash::FF_UpdateEx_ForSimulateOTP(std::uint8_t* image, std::uint32_t length, int* errorId) {
   TraceScope scope("CMpFlow_Flash::FF_UpdateEx_ForSimulateOTP");
-  if (MP_SPIWaitWriteSr() == 0) return Fail(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
+  if (MP_SPIWaitWriteSr() == 0) return FailStep(scope, "Disable Write Protect Fail\n", IDS_DISABLE_WRITE_PROTECT_FAIL, errorId);
   int id = IDS_ERASE_FLASH_FAIL;
   const char* message = MP_SPIEraseChip() == 0 ? "Erase Flash Fail\n" : WriteAndCompare(image, length, &id);
   if (message != nullptr) {
     (void)MP_SPIRestoreWriteProtect();
-    return Fail(scope, message, id, errorId);
+    return FailStep(scope, message, id, errorId);
   }
-  if (MP_SPIRestoreWriteProtect() == 0) return Fail(scope, "Enable Write Protect Fail\n", IDS_ENABLE_WRITE_PROTECT_FAIL, errorId);
+  if (MP_SPIRestoreWriteProtect() == 0) return FailStep(scope, "Enable Write Protect Fail\n", IDS_ENABLE_WRITE_PROTECT_FAIL, errorId);
   if ((g_uOpFlags & kOpResetAfter) != 0 &&
       ResetIntoNewCode(m_bRomMode ? kFlagKnownChannel : 0) == 0) {
-    return Fail(scope, "Devcie ResetToCache Fail\n", IDS_RESET_DEVICE_FAIL, errorId);
+    return FailStep(scope, "Devcie ResetToCache Fail\n", IDS_RESET_DEVICE_FAIL, errorId);
   }
   return 1;
 }
