@@ -100,13 +100,8 @@ int CSPIFlashInfo_USB::FFU_Download() {
 int CSPIFlashInfo_USB::SilenceWrite(const std::string& path, bool alwaysFailOnLoad) {
   TraceScope scope("CFlashInfo::FFU_Silence_WriteBin");
   imagePath = path;
-  // A file that does not load leaves the image already held (the built-in one) in use.
-  std::vector<std::uint8_t> held = imageBytes;
-  if (!LoadImageFile()) {
-    if (alwaysFailOnLoad || held.size() < 0x10000) return ReportLoadFailure(scope);
-    imageBytes = std::move(held);
-    imageLength = static_cast<std::uint32_t>(imageBytes.size());
-  }
+  // A file that is not there leaves the image already held (the built-in one) in use.
+  if (!LoadImageFile() && (alwaysFailOnLoad || imageBytes.size() < 0x10000)) return ReportLoadFailure(scope);
   if (!CheckImageForDevice(scope, false)) return 0;
   return FFU_Download();
 }

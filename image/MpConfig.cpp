@@ -44,6 +44,8 @@ bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 }  // namespace
 
 bool CMpConfig::LoadWithCopy(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint32_t& length) {
+  // A path that names no file leaves the buffers held as they are (a built-in image stays usable).
+  if (!ResolveImagePath(path)) return false;
   copyBytes.clear();
   copyLength = 0;
   if (!ReadImageFile(path, bytes, length)) return false;
