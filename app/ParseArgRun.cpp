@@ -85,7 +85,23 @@ std::int32_t CParseArg::LoadICTypeIni() {
     }
     if (!opened) return 0;
   }
-  if (m_cOperation == kOpVersion || m_cOperation == kOpDumpSpi || m_cOperation == kOpErase) return 1;
+  if (m_cOperation == kOpVersion) return 1;
+  if (m_cOperation == kOpDumpSpi || m_cOperation == kOpErase) {
+    // No image says which memory the codec boots from; the matched definition's "Project Type"
+    // does, so that an EEPROM codec is erased and dumped as an EEPROM.
+    const std::optional<std::uint8_t> memory =
+        app.icTypeIni != nullptr ? app.icTypeIni->ProjectMemoryType() : std::nullopt;
+    if (memory && *memory != app.memoryType) {
+      TraceWrite(scope, "Project Type selects memory type %d\n", *memory);
+      app.memoryType = *memory;
+      RecreateMemoryObjectKeepingDevice(app.memoryType, app.busType);
+      if (app.flow == nullptr) {
+        lastErrorCode.store(IDS_NOT_SUPPORT);
+        return 0;
+      }
+    }
+    return 1;
+  }
   if (m_cOperation == kOpDumpOtp) {
     app.memoryType = kMemoryOtp;
     RecreateMemoryObjectKeepingDevice(app.memoryType, app.busType);

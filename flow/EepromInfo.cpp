@@ -43,6 +43,13 @@ int CEepromInfo::EraseEeprom(EepromWidth width) {
   int erased = 0;
   if (width == EepromWidth::k8) {
     erased = MP_EEP8Erase(region);
+    // The part acknowledges an erase while its protect line is high and keeps every byte; the
+    // 8-bit form leaves that line alone, so what it did is read back before "erased" is said.
+    std::uint8_t head[kEep8CheckedBytes] = {};
+    if (erased != 0 && MP_EEP8CheckEmpty(head) == 0) {
+      TraceFail(scope, "EEPROM not erased (write protected?)\n");
+      erased = 0;
+    }
   } else {
     if (MP_EEPDisableWriteProtect() == 0) {
       NotifyUi(UM_ERROR, IDS_DISABLE_WRITE_PROTECT_FAIL);

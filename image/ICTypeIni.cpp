@@ -149,6 +149,10 @@ std::int32_t CICTypeIni::GetVendorInfo(std::string_view key) const {
   return GetValueInt(0, kVendorInfoSection, key);
 }
 
+std::optional<std::uint8_t> CICTypeIni::ProjectMemoryType() const {
+  return LookupMemoryTypeWord(GetValue(kConfigSection, "Project Type", ""));
+}
+
 std::uint8_t CICTypeIni::GetRegisterChipInfo() {
   chipInfo = static_cast<std::uint8_t>(GetValueInt(0, "Camera_Register_00", "ChipInfo"));
   return chipInfo;

@@ -37,6 +37,10 @@ class CICTypeIni : public CUserIni {
   [[nodiscard]] int DefinitionCount() const;
 
   [[nodiscard]] std::int32_t GetVendorInfo(std::string_view key) const;
+  // The memory "Project Type" names (FLASH, EEPROM8, EEPROM16, MTP, OTP); none for another word.
+  // Only operations without an image consult it: an image's own boot memory code settles the
+  // memory of every other operation.
+  [[nodiscard]] std::optional<std::uint8_t> ProjectMemoryType() const;
   [[nodiscard]] std::int32_t GetConfigSize() const { return GetVendorInfo("ConfigSize"); }
   [[nodiscard]] std::uint8_t GetRegisterChipInfo();
   [[nodiscard]] std::optional<int> GetDefaultImageId() const;

@@ -34,6 +34,13 @@ std::optional<std::uint8_t> LookupBusWord(std::string_view word) {
   return std::nullopt;
 }
 
+std::optional<std::uint8_t> LookupMemoryTypeWord(std::string_view word) {
+  for (const WordCode& entry : MemoryTypeWords()) {
+    if (entry.word == word) return entry.code;
+  }
+  return std::nullopt;
+}
+
 std::optional<int> LookupDefaultImage(std::string_view name) {
   for (const NamedResource& entry : kDefaultImages) {
     if (entry.name == name) return entry.id;

@@ -35,6 +35,7 @@ enum MemoryTypeCode : std::uint8_t {
 
 // Exact, case-sensitive lookups.
 [[nodiscard]] std::optional<std::uint8_t> LookupBusWord(std::string_view word);
+[[nodiscard]] std::optional<std::uint8_t> LookupMemoryTypeWord(std::string_view word);
 [[nodiscard]] std::optional<int> LookupDefaultImage(std::string_view name);
 
 inline constexpr int kVidPidListResourceId = 3034;

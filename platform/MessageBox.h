@@ -1,8 +1,10 @@
 #pragma once
 // Message boxes. The window installs a handler that shows real boxes; without one (command-line
-// mode, no window system) the text is printed on the console and the box never waits: a
-// question gets the answer that the asking flow chose for unattended runs.
+// mode, no window system) the text is printed on the console. A question is then asked on the
+// console when a person is at the terminal; otherwise it gets the answer that the asking flow
+// chose for unattended runs, and nothing waits.
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -19,3 +21,7 @@ MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& capt
 
 // Installs (or, with an empty handler, removes) the window's handler.
 void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The console's form of a question: text and " [y/N] " on out, one line read from in; "y" or
+// "yes" in any letter case is Yes, anything else (an empty line, end of input) is No.
+[[nodiscard]] MessageBoxAnswer AskOnConsole(const std::string& text, std::FILE* in, std::FILE* out);

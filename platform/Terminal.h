@@ -1,4 +1,6 @@
 #pragma once
-// Whether standard error is a terminal that a person watches (the progress bar goes there only).
+// Whether a person watches the console: the progress bar goes to standard error only when it
+// is a terminal, and a question is asked on the console only when standard input is one too.
 
 [[nodiscard]] bool StderrIsTerminal();
+[[nodiscard]] bool StdinIsTerminal();

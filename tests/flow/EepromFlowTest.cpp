@@ -68,7 +68,9 @@ class EepromFlowTest : public FlowFixture {
     App().memoryType = wide ? kMemoryEeprom16 : kMemoryEeprom8;
     CreateMemoryObject(App().memoryType, 0);
     CParseArg& parse = *App().parseArg;
-    parse.m_cOperation = kOpErase;
+    // The version query opens the device without an image and keeps the memory object (an
+    // erase would take the memory from the built-in definitions, which name flash).
+    parse.m_cOperation = kOpVersion;
     ASSERT_EQ(parse.LoadICTypeIni(), 1);
     Flow().DEV_GetDeviceInfo();
     Flow().DEV_InitResetOption();
@@ -319,6 +321,22 @@ TEST_F(EepromFlowTest, EraseAndDumpsCoverTheWholeEepromAndNoMore) {
     Flow().DEV_CloseDevice();
     ASSERT_TRUE(bus_->Remove(port));
   }
+}
+
+TEST_F(EepromFlowTest, EightBitEraseOnABoardWithProtectionPulledUpFails) {
+  // The 8-bit erase leaves the protect line alone; a part that kept its bytes is no erase.
+  vcodec::DeviceConfig config = Codec(false);
+  config.flashProtected = true;
+  const std::uint32_t port = Plug(config, std::vector<std::uint8_t>(0x800, 0x5A));
+  const std::vector<std::uint8_t> held = Memory(port, 0x800);
+  OpenWithoutImage(false);
+  int result = -1;
+  const std::vector<std::string> trace = CaptureTrace([&] { result = Flow().DEV_Command(kOpErase, ""); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(lastErrorCode.load(), IDS_ERASE_EEPROM_FAIL);
+  EXPECT_TRUE(TraceHas(trace, "EEPROM not erased (write protected?)"));
+  EXPECT_EQ(Memory(port, 0x800), held);
+  EXPECT_FALSE(TouchedProtectRegisters(port));
 }
 
 TEST_F(EepromFlowTest, SixteenBitEraseIgnoresAFailedRestoreOfTheProtection) {
