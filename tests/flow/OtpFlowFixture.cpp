@@ -7,18 +7,45 @@
 #include "image/IcTables.h"
 #include "platform/MessageBox.h"
 
+int UiRecorder::Count(std::uint32_t message) const {
+  int n = 0;
+  for (const auto& p : posts) n += p.first == message ? 1 : 0;
+  return n;
+}
+
+void OtpFlowTest::SetUp() {
+  FlowFixture::SetUp();
+  App().notifyWnd1 = &ui_;
+  AnswerQuestions(true);
+}
+
+void OtpFlowTest::AnswerQuestions(bool yes) {
+  SetMessageBoxHandler([this, yes](const std::string& text, const std::string&, MessageBoxButtons buttons) {
+    boxes_.push_back(text);
+    if (buttons == MessageBoxButtons::kOk) return MessageBoxAnswer::kOk;
+    return yes ? MessageBoxAnswer::kYes : MessageBoxAnswer::kNo;
+  });
+}
+
 void OtpFlowTest::TearDown() {
+  App().notifyWnd1 = nullptr;
   SetMessageBoxHandler({});
   SetStopRequested(false);
   FlowFixture::TearDown();
 }
 
 std::string OtpFlowTest::OtpImage(const std::string& name, std::size_t codeBytes, const std::string& version,
-                                  const std::string& serial) {
+                                  const std::string& serial, const std::vector<std::string>& extra) {
   std::vector<std::string> args = {"--chip", "VXQ62", "--memory", "otp", "--size", "16384", "--area", "0",
                                    "--capacity", "16384", "--code", "16384", "--version", version,
-                                   "--manufacturer", "Lumatrace", "--product", "OTP Codec", "--serial", serial,
-                                   "--vidpid", "3C5E,4C15,0100", "--name", name, "--eep", "0"};
+                                   "--name", name, "--eep", "0"};
+  if (!serial.empty()) {
+    for (const char* a : {"--manufacturer", "Lumatrace", "--product", "OTP Codec", "--vidpid", "3C5E,4C15,0100", "--serial"}) {
+      args.push_back(a);
+    }
+    args.push_back(serial);
+  }
+  args.insert(args.end(), extra.begin(), extra.end());
   if (codeBytes != 0) {
     args.push_back("--otpcode");
     args.push_back(std::to_string(codeBytes));
@@ -38,6 +65,8 @@ std::uint32_t OtpFlowTest::PlugOtp(const std::vector<std::uint8_t>& memory) {
 
 int OtpFlowTest::Write(const std::string& image, std::vector<std::string>* trace) {
   OpenFor(image);
+  ui_.posts.clear();
+  boxes_.clear();
   int result = -1;
   std::vector<std::string> lines = CaptureTrace([&] { result = Flow().DEV_Command(kOpWrite, image); });
   if (trace != nullptr) *trace = std::move(lines);
@@ -97,4 +126,8 @@ OtpFlowTest::Blocks OtpFlowTest::BlocksOf(const std::vector<std::uint8_t>& image
   b.config[4] = static_cast<std::uint8_t>((total - n) >> 8);
   b.config[5] = static_cast<std::uint8_t>(image[5] - 1);
   return b;
+}
+
+void OtpFlowTest::LayUsed(std::uint32_t port, int inUse, std::uint16_t used) {
+  for (int k = 0; k < inUse; ++k) PutEntry(port, k, 0, k == inUse - 1 ? used : 0, kVdFlagRetired);
 }
