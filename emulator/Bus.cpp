@@ -295,6 +295,7 @@ bool Bus::ArmFaults(std::uint32_t port, const Faults& faults) {
   }
   plan.otpFailCount = static_cast<std::uint32_t>(faults.otpFailAddresses.size());
   for (std::size_t i = 0; i < faults.otpFailAddresses.size(); ++i) plan.otpFail[i] = faults.otpFailAddresses[i];
+  plan.otpReportAddress = faults.otpReportAddress ? *faults.otpReportAddress + 1u : 0;
   if (faults.otpLocked) {
     slot->otpLockFuse = 1;
     slot->xdata[0xFD0C] |= 0x08;

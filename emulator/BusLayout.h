@@ -14,7 +14,7 @@ inline constexpr std::uint32_t kPhyBytes = 256;
 inline constexpr std::uint32_t kMaxStuckBits = 8;
 inline constexpr std::uint32_t kMaxOtpFailAddresses = 16;
 inline constexpr std::uint64_t kBusMagic = 0x3142554243444356ull;  // "VCDCBUB1"
-inline constexpr std::uint32_t kBusLayoutVersion = 2;
+inline constexpr std::uint32_t kBusLayoutVersion = 3;
 
 // Where the chip runs from.
 enum class RunState : std::uint32_t { kRom = 0, kFirmware = 1 };
@@ -59,6 +59,7 @@ struct FaultPlan {
   StuckBits stuck[kMaxStuckBits];
   std::uint32_t otpFailCount;
   std::uint32_t otpFail[kMaxOtpFailAddresses];  // OTP addresses whose cells refuse to program
+  std::uint32_t otpReportAddress;   // address + 1 the report names for the first failed cell; 0 = none
 };
 
 struct Counters {

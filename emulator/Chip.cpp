@@ -209,8 +209,9 @@ std::uint8_t Chip::Out(const Command& cmd, std::uint32_t offset, const std::uint
         // Report: count, then up to nine big-endian addresses.
         const std::uint8_t count = slot_.otpReport[0];
         if (count < 9) {
-          slot_.otpReport[1 + 2 * count] = static_cast<std::uint8_t>(cell >> 8);
-          slot_.otpReport[2 + 2 * count] = static_cast<std::uint8_t>(cell & 0xFF);
+          const std::uint32_t named = count == 0 && slot_.faults.otpReportAddress != 0 ? slot_.faults.otpReportAddress - 1 : cell;
+          slot_.otpReport[1 + 2 * count] = static_cast<std::uint8_t>(named >> 8);
+          slot_.otpReport[2 + 2 * count] = static_cast<std::uint8_t>(named & 0xFF);
         }
         if (count < 0xFF) slot_.otpReport[0] = static_cast<std::uint8_t>(count + 1);
       }

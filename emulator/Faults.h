@@ -27,6 +27,8 @@ struct Faults {
   std::vector<StuckBit> stuckBits;    // bits that refuse to program (at most 8); EEPROM bits keep their value
   std::vector<std::uint16_t> otpFailAddresses;  // OTP cells that refuse to program (at most 16)
   bool otpLocked = false;             // blows the OTP lock fuse
+  // A garbled program-fail report: it names this address in place of the first failed cell.
+  std::optional<std::uint16_t> otpReportAddress;
 };
 
 }  // namespace vcodec

@@ -194,6 +194,13 @@ int CDevFlow::DEV_Command(std::uint8_t letter, const std::string& path) {
     case 'Z': return ReadToBinFile(path);
     case 'T': return ReadToHexFile(path);
     case 'E': return EraseCodeEx(1);
+    case 'C': {
+      imagePath = path;
+      if (!LoadImageFile()) return 0;
+      bool ok = false;
+      (void)MP_OTPSpaceReport(&ok);
+      return ok ? 1 : 0;
+    }
     default: return NotSupported();
   }
 }

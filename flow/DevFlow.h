@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "flow/MpFlow4.h"
+#include "flow/MpFlowCustomize.h"
 
 class TraceScope;
 
-class CDevFlow : public CMpFlow4 {
+class CDevFlow : public CMpFlow_Customize {
  public:
   ~CDevFlow() override = default;
 
@@ -21,6 +21,15 @@ class CDevFlow : public CMpFlow4 {
   std::uint32_t m_uUsedOtp = 0;
   int m_iSelDevice = -1;
   int m_iSelComboItem = -1;
+  // The OTP space as the window shows it (set by MP_OTPSpaceReport).
+  std::string m_strOtpText;
+
+  // Used and free bytes of the OTP data area and how many more downloads of the primary image
+  // fit (never more than the free VD entries): sets m_uUsedOtp and m_strOtpText, returns the
+  // used bytes. *ok (when given) is false when the tables could not be read.
+  std::uint32_t MP_OTPSpaceReport(bool* ok = nullptr);
+  // The same report in the command line's three lines ("Used OTP Space: ... KB\n...").
+  [[nodiscard]] const std::string& OtpSpaceConsoleText() const { return m_strOtpConsoleText; }
 
   // Virtual operations, in the order every memory type provides them.
   [[nodiscard]] virtual int LocateConfigArea(const std::vector<std::uint8_t>* buffer);
@@ -34,7 +43,8 @@ class CDevFlow : public CMpFlow4 {
   [[nodiscard]] virtual int ReadToHexFile(const std::string& path);
   [[nodiscard]] virtual int EraseCodeEx(int resetAfter);
 
-  // Command line: one operation by letter.
+  // Command line: one operation by letter. 'C' loads the image at path and computes the OTP
+  // space report (OtpSpaceConsoleText() then holds the lines to print).
   [[nodiscard]] int DEV_Command(std::uint8_t letter, const std::string& path);
   [[nodiscard]] int DEV_CommandWithSN(std::uint8_t letter, const std::string& path,
                                       const std::string& serial);
@@ -102,6 +112,9 @@ class CDevFlow : public CMpFlow4 {
   [[nodiscard]] bool AcceptanceCheck(bool* configured);
 
   std::optional<std::size_t> secondConfigLocation;
+
+ private:
+  std::string m_strOtpConsoleText;
 };
 
 // Port address and parent of the opened device go to the window when it exists, otherwise to

@@ -8,10 +8,11 @@
 namespace {
 
 // Runs command up to attempts times, at once again after a failure; 1 when one succeeded.
+// A stop request ends it unless the caller holds the stop off.
 template <typename Command>
-int Attempt(int attempts, Command command) {
+int Attempt(int attempts, Command command, bool stoppable = true) {
   for (int i = 0; i < attempts; ++i) {
-    if (IsStopRequested()) return 0;
+    if (stoppable && IsStopRequested()) return 0;
     if (command() != 0) return 1;
   }
   return 0;
@@ -40,12 +41,12 @@ std::uint8_t* Mutable(const std::uint8_t* data) { return const_cast<std::uint8_t
 }  // namespace
 
 int CKobFun::KobReadMem(std::uint32_t address, std::uint32_t length, std::uint8_t* data) {
-  return Attempt(kChunkAttempts, [&] { return KoCam_ReadMem(address, length, data, m_uFlags); });
+  return Attempt(kChunkAttempts, [&] { return KoCam_ReadMem(address, length, data, m_uFlags); }, m_iStopHold == 0);
 }
 
 int CKobFun::KobWriteMem(std::uint32_t address, std::uint32_t length, const std::uint8_t* data) {
   return Attempt(kChunkAttempts,
-                 [&] { return KoCam_WriteMem(address, length, Mutable(data), m_uFlags); });
+                 [&] { return KoCam_WriteMem(address, length, Mutable(data), m_uFlags); }, m_iStopHold == 0);
 }
 
 int CKobFun::KobSpiRead(std::uint32_t address, std::uint32_t length, std::uint8_t* data) {
@@ -86,4 +87,22 @@ int CKobFun::KobEep16Erase(std::uint32_t address, std::uint32_t length) {
 
 int CKobFun::KobEep8Erase(std::uint32_t length) {
   return AttemptErase([&] { return KoCam_I2C_EEP8_Erase(length, m_uFlags); });
+}
+
+int CKobFun::KobOtpWrite(std::uint16_t address, std::uint16_t mode, std::uint16_t length, const std::uint8_t* data) {
+  return Attempt(kChunkAttempts, [&] { return KoCam_OTP_Write(address, mode, length, data); }, m_iStopHold == 0);
+}
+
+int CKobFun::KobOtpRead(std::uint16_t address, std::uint16_t length, std::uint8_t* data) {
+  return Attempt(kChunkAttempts, [&] { return KoCam_OTP_Read(address, length, data); }, m_iStopHold == 0);
+}
+
+int CKobFun::KobOtpFailReport(std::uint8_t* report) {
+  return Attempt(
+      kChunkAttempts,
+      [&] {
+        report[0] = 0xFF;
+        return KoCam_OTP_ReadProgramFailAdr(19, report);
+      },
+      m_iStopHold == 0);
 }

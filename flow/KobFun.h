@@ -29,6 +29,15 @@ class CKobFun : public CKobLibExternalUse {
   // 128 ms apart, then UM_PROGRESS 30 whatever the outcome.
   [[nodiscard]] int KobEep16Erase(std::uint32_t address, std::uint32_t length);
   [[nodiscard]] int KobEep8Erase(std::uint32_t length);
+  [[nodiscard]] int KobOtpWrite(std::uint16_t address, std::uint16_t mode, std::uint16_t length, const std::uint8_t* data);
+  [[nodiscard]] int KobOtpRead(std::uint16_t address, std::uint16_t length, std::uint8_t* data);
+  // The 19-byte program-fail report of the last OTP write. Its count byte is preset to 0xFF
+  // before every attempt, so a read that brings nothing back never passes as "no failure".
+  [[nodiscard]] int KobOtpFailReport(std::uint8_t* report);
+
+  // While held (counted), commands run even when a stop was requested: an OTP write that has
+  // started must still register its block or record the space it consumed.
+  int m_iStopHold = 0;
 
   // One byte read or write through ReadMem / WriteMem.
   [[nodiscard]] int ReadByte(std::uint32_t address, std::uint8_t* value) { return KobReadMem(address, 1, value); }

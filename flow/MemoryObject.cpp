@@ -4,6 +4,7 @@
 
 #include "app/AppContext.h"
 #include "flow/EepromInfo.h"
+#include "flow/OtpInfo.h"
 #include "flow/SpiFlashInfo.h"
 
 namespace {
@@ -14,7 +15,8 @@ std::unique_ptr<CDevFlow> MakeObject(std::uint8_t memoryType, std::uint8_t busTy
     case kMemorySerialFlash: return std::make_unique<CSPIFlashInfo_USB>();
     case kMemoryEeprom8: return std::make_unique<CEepromInfo8_USB>();
     case kMemoryEeprom16: return std::make_unique<CEepromInfo16_USB>();
-    default: return nullptr;  // the OTP object is not built yet
+    case kMemoryOtp: return std::make_unique<COTPInfo_USB>();
+    default: return nullptr;
   }
 }
 

@@ -87,7 +87,7 @@ bool ImageDescription::Set(const std::string& key, const std::string& value, std
     if (!number(0xFFFF)) return false;
     hwapSecondValue = static_cast<std::uint16_t>(n);
   } else if (key == "size" || key == "area" || key == "capacity" || key == "code" || key == "tag" ||
-             key == "cachecode") {
+             key == "cachecode" || key == "otpcode") {
     if (!number(0x10000000)) return false;
     if (key == "size") size = n;
     if (key == "area") area = n;
@@ -95,6 +95,7 @@ bool ImageDescription::Set(const std::string& key, const std::string& value, std
     if (key == "code") codeEnd = n;
     if (key == "tag") tag = n;
     if (key == "cachecode") cacheCode = n;
+    if (key == "otpcode") otpCode = n;
   } else if (key == "version") {
     version = value;
   } else if (key == "codeid") {

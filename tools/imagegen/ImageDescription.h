@@ -16,6 +16,9 @@
 //   manufacturer, product, serial, ubist, iad    string records 1, 2, 3, 6, 7
 //   vidpid       "VID,PID,REV" in hexadecimal
 //   cachecode    bytes of filler in a small-cache-code record (VXQ62 and VXQ64 areas)
+//   otpcode      bytes of code in a code record (type 39) right after the leading records, at
+//                offset 15 of the area (implies eep=0 unless eep is given); its code is the
+//                image's own bytes behind the record head, so a version block there survives
 
 #include <array>
 #include <cstdint>
@@ -42,6 +45,7 @@ struct ImageDescription {
   std::vector<std::pair<std::uint8_t, std::string>> strings;  // (record type, text)
   std::optional<std::array<std::uint16_t, 3>> vidPid;
   std::size_t cacheCode = 0;
+  std::size_t otpCode = 0;
 
   // Applies one key; false with a message in error for an unknown key or a bad value.
   bool Set(const std::string& key, const std::string& value, std::string& error);

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The OTP code record: header and leading records (15 bytes), its 8-byte head, then the code.
+constexpr std::size_t kOtpCodeDataAt = 15 + CDescSmallCachecode::kHeadBytes;
+
 class Filler {
  public:
   explicit Filler(const std::string& seedText) {
@@ -72,10 +75,24 @@ bool PutArea(const ImageDescription& d, std::vector<std::uint8_t>& img, std::str
   CDescGlobal source;
   source.bootMemoryCode = d.tag ? kStampedBootCode : d.bootCode;
   source.chipId = d.chipId;
-  const LeadingRecords leading{d.hwapSecondValue, d.eepInfo, d.bankCopyInfo, d.forceUpdateInfo};
+  // The OTP code record must follow HWAPVersion and EEPInfo directly (offset 15).
+  const std::optional<std::uint8_t> eep = d.otpCode != 0 ? std::optional<std::uint8_t>(d.eepInfo.value_or(0)) : d.eepInfo;
+  const LeadingRecords leading{d.hwapSecondValue, eep, d.otpCode != 0 ? std::nullopt : d.bankCopyInfo,
+                               d.otpCode != 0 ? std::nullopt : d.forceUpdateInfo};
   CConfigArea area;
   area.BeginBuild(source, leading, true);
   bool ok = true;
+  if (d.otpCode != 0) {
+    CDescSmallCachecode code;
+    const std::size_t from = d.area + kOtpCodeDataAt;
+    if (from + d.otpCode > img.size()) {
+      error = "the OTP code record does not fit the image";
+      return false;
+    }
+    code.data.assign(img.begin() + static_cast<std::ptrdiff_t>(from),
+                     img.begin() + static_cast<std::ptrdiff_t>(from + d.otpCode));
+    ok = area.AddDescriptor(code) && area.Cursor() == kOtpCodeDataAt + d.otpCode;
+  }
   for (const auto& [type, text] : d.strings) {
     CDescString s(type);
     ok = ok && s.SetString(Utf8ToAnsi(text)) && area.AddDescriptor(s);

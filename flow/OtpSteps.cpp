@@ -1,0 +1,322 @@
+// Placing one block: free entry, previous block, start address, repair budget, then the
+// chunked write.
+#include <algorithm>
+
+#include "app/Trace.h"
+#include "flow/NotifyUi.h"
+#include "flow/OtpFlow.h"
+#include "flow/StopFlag.h"
+#include "flow/TextIds.h"
+
+bool g_bOTPCodePart = false;
+const std::uint8_t* g_pOTPBlock = nullptr;
+std::uint16_t g_wOTPBlockLen = 0;
+
+void CMpFlow_OTP::PostOtpError(int id) {
+  if (m_bOtpErrorPosted) return;
+  m_bOtpErrorPosted = true;
+  NotifyUi(UM_ERROR, static_cast<std::uintptr_t>(id));
+}
+
+int CMpFlow_OTP::FreeSlot() const {
+  for (int s = 0; s < kOtpEccSlots; ++s) {
+    if (!m_abFailFlag[s]) return s;
+  }
+  return -1;
+}
+
+bool CMpFlow_OTP::InSlot(std::uint16_t address) const {
+  for (int s = 0; s < kOtpEccSlots; ++s) {
+    if (m_abFailFlag[s] && m_wFailAddr[s] == address) return true;
+  }
+  return false;
+}
+
+int CMpFlow_OTP::MP_CheckVDNUM() {
+  TraceScope scope("CMpFlow_OTP::MP_CheckVDNUM");
+  if (!ReadVdTable(&m_vdTable)) {
+    TraceFail(scope, "Read VD Table Fail\n");
+    PostOtpError(IDS_READ_OTP_FAIL);
+    return 0;
+  }
+  m_uVDFlagNum = 0;
+  for (int k = 0; k < kOtpVdEntries; ++k) {
+    if (EntryOf(m_vdTable, k).free) ++m_uVDFlagNum;
+  }
+  TraceWrite(scope, "m_uVDFLagNum is %d\n", m_uVDFlagNum);
+  if (m_uVDFlagNum == 0) {
+    TraceFail(scope, "0 == m_uVDFlagNum\n");
+    PostOtpError(IDS_NOT_ENOUGH_VD_BLOCK);
+    return 0;
+  }
+  return 1;
+}
+
+int CMpFlow_OTP::MP_OTPBlockValidAndSet(std::uint32_t entryAddress, int k) {
+  TraceScope scope("CMpFlow_OTP::MP_OTPBlockValidAndSet");
+  OtpEccTable ecc{};
+  if (!ReadEccTable(&ecc)) return -1;
+  int result = 1;
+  for (int i = 1; i <= kOtpEccRecords; ++i) {
+    const EccRecord r = RecordOf(ecc, i);
+    if (!r.Valid() || r.address < entryAddress || r.address > entryAddress + kOtpVdEntryBytes - 1) continue;
+    // The record would rewrite the entry at boot: the entry and the record both go.
+    result = 0;
+    TraceWrite(scope, "ECC %d points into VD entry %d\n", i, k);
+    if (OtpInvalidate(VdEntryAddress(k) + 4, 1) == OtpProgram::kCommandFailed) return -1;
+    if (OtpInvalidate(EccRecordAddress(i) + 3, 1) == OtpProgram::kCommandFailed) return -1;
+  }
+  return result;
+}
+
+int CMpFlow_OTP::MP_CheckVDInfo(std::uint16_t length) {
+  TraceScope scope("CMpFlow_OTP::MP_CheckVDInfo");
+  m_iPreSelBlock = MP_OTPFindLastValidEntry();
+  if (!ReadVdTable(&m_vdTable)) {
+    PostOtpError(IDS_READ_OTP_FAIL);
+    return 0;
+  }
+  int k = 0;
+  for (; k < kOtpVdEntries; ++k) {
+    const std::uint8_t* e = &m_vdTable[kOtpVdEntryBytes * static_cast<std::size_t>(k)];
+    TraceWrite(scope, "MP_CheckVDInfo 0x%x 0x%x 0x%x 0x%x 0x%x\n", e[0], e[1], e[2], e[3], e[4]);
+    // Only a free entry may be tested (and invalidated when a record points into it): an entry
+    // in use holds a block.
+    if (!EntryOf(m_vdTable, k).free) continue;
+    const int valid = MP_OTPBlockValidAndSet(VdEntryAddress(k), k);
+    if (valid < 0) {
+      TraceFail(scope, "Write VD Table Fail\n");
+      PostOtpError(IDS_WRITE_OTP_FAIL);
+      return 0;
+    }
+    if (valid == 1) break;
+  }
+  if (k == kOtpVdEntries) {
+    TraceWrite(scope, "value i is %d\n", k);
+    TraceFail(scope, "Not Find Sel Block\n");
+    PostOtpError(IDS_NOT_FIND_VD_BLOCK);
+    return 0;
+  }
+  std::uint16_t prevAddr = 0, prevLen = 0;
+  if (k == 0) {
+    TraceWrite(scope, "VD Flag Initial\n");
+  } else {
+    int j = k - 1;
+    for (; j >= 0; --j) {
+      const VdEntry e = EntryOf(m_vdTable, j);
+      // An entry that names no block of the data area is no previous block.
+      if (e.flag == 0 || !e.Fits()) continue;
+      if (MP_OTPBlockValid(VdEntryAddress(j))) break;
+    }
+    if (j >= 0) {
+      TraceWrite(scope, "Find VD Flag %d\n", j);
+      const VdEntry e = EntryOf(m_vdTable, j);
+      prevAddr = e.address;
+      prevLen = e.length;
+    } else {
+      TraceWrite(scope, "VD Flag Second\n");
+    }
+  }
+  m_iSelBlock = k;
+  TraceWrite(scope,
+             "Contion byFlag 0x%x byVDAddrH 0x%x byVDAddrL 0x%x byVDLenH 0x%x byVDLenL 0x%x m_iSelBlock %d\n", 0,
+             prevAddr >> 8, prevAddr & 0xFF, prevLen >> 8, prevLen & 0xFF, m_iSelBlock);
+  TraceWrite(scope, "m_iPreSelBlock is %d\n", m_iPreSelBlock);
+  TraceWrite(scope, "value i is %d\n", k);
+  TraceWrite(scope, "Find Sel Block\n");
+  TraceWrite(scope, "CheckVDInfo 0x%x  %d\n", prevAddr, prevLen);
+  m_wPrevAddr = prevAddr;
+  m_wPrevLen = prevLen;
+  if (std::uint32_t{length} + prevLen + prevAddr > kOtpDataEnd) {
+    TraceFail(scope, "Exceed Code Length\n");
+    m_iSelBlock = m_iPreSelBlock;
+    PostOtpError(IDS_CODE_EXCEED_MAX_LENGTH);
+    return 0;
+  }
+  return 1;
+}
+
+int CMpFlow_OTP::MP_CheckOTPWriteInValid(std::uint16_t start) {
+  TraceScope scope("CMpFlow_OTP::MP_CheckOTPWriteInValid");
+  if (start >= kOtpDataEnd) return 1;
+  const auto n = static_cast<std::uint16_t>(std::min<std::uint32_t>(256, kOtpDataEnd - start));
+  std::uint8_t bytes[256] = {};
+  if (KobOtpRead(start, n, bytes) == 0) return -1;
+  for (std::uint32_t i = 0; i + 7 < n; ++i) {
+    if (std::all_of(bytes + i, bytes + i + 8, [](std::uint8_t b) { return b != 0; })) {
+      TraceWrite(scope, "OTP wAddr 0x%x abnormal\n", start + i);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+void CMpFlow_OTP::MP_OTPInit() {
+  std::fill(std::begin(m_wFailAddr), std::end(m_wFailAddr), kOtpNoAddress);
+  std::fill(std::begin(m_byFailValue), std::end(m_byFailValue), 0);
+  std::fill(std::begin(m_abFailFlag), std::end(m_abFailFlag), false);
+  std::fill(std::begin(m_abyECCNo), std::end(m_abyECCNo), 0);
+}
+
+int CMpFlow_OTP::MP_OTPGetTotalErrorNum(std::uint16_t start, std::uint16_t length) {
+  TraceScope scope("CMpFlow_OTP::MP_OTPGetTotalErrorNum");
+  if (!ReadEccTable(&m_eccTable)) return 0;
+  m_uActualECCNum = kOtpEccSlots;
+  m_uVirtualECCNum = 0;
+  m_uSubECCNum = 0;
+  const std::uint32_t end = std::uint32_t{start} + length;
+  for (int i = 1; i <= kOtpEccRecords; ++i) {
+    const EccRecord r = RecordOf(m_eccTable, i);
+    TraceWrite(scope, "ECC Data 0x%x  %d %d\n", r.address, r.value, r.marker);
+    if (r.Valid() && r.address < start) {
+      // A record of a block below this one: retired with that block later.
+      if (m_uActualECCNum > 0) {
+        TraceWrite(scope, "m_uActualECCNum is %d\n", m_uActualECCNum);
+        TraceWrite(scope, "i is %d\n", i);
+        TraceWrite(scope, r.value != 0 ? "--------\n" : "----\n");
+        m_abyECCNo[kOtpEccSlots - m_uActualECCNum] = static_cast<std::uint8_t>(i);
+        --m_uActualECCNum;
+      }
+    } else if (r.Reserved() && r.address < end) {
+      ++m_uVirtualECCNum;
+    } else if (r.Reserved() && r.address < kOtpDataEnd) {
+      ++m_uSubECCNum;
+    } else if (r.Free()) {
+      ++m_uVirtualECCNum;
+    }
+  }
+  TraceWrite(scope, "m_uActualECCNum is %d m_uVirtualECCNum is %d m_uSubECCNum %d\n", m_uActualECCNum,
+             m_uVirtualECCNum, m_uSubECCNum);
+  return 1;
+}
+
+int CMpFlow_OTP::MP_OTPReduceErrNum(std::uint16_t address, std::uint8_t value) {
+  TraceScope scope("CMpFlow_OTP::MP_OTPReduceErrNum");
+  TraceWrite(scope, "Before m_uExecECCNum is %d\n", m_uExecECCNum);
+  TraceWrite(scope, "Before m_uTotalErrorNum is %d\n", m_uTotalErrorNum);
+  const int s = FreeSlot();
+  if (s < 0 || m_uExecECCNum <= 0) return 0;
+  --m_uExecECCNum;
+  ++m_uTotalErrorNum;
+  TraceWrite(scope, "After m_uExecECCNum is %d\n", m_uExecECCNum);
+  TraceWrite(scope, "After m_uTotalErrorNum is %d\n", m_uTotalErrorNum);
+  m_wFailAddr[s] = address;
+  m_byFailValue[s] = value;
+  m_abFailFlag[s] = true;
+  TraceWrite(scope, "index i is %d\n", s);
+  TraceWrite(scope, "index j is %d\n", 1);
+  TraceWrite(scope, "Record ECC m_wFailAddr 0x%04x m_byFailValue 0x%02x\n", address, value);
+  return 1;
+}
+
+std::uint8_t CMpFlow_OTP::MP_ChangeBinaryData(std::uint8_t otpData, std::uint8_t binaryData, std::uint16_t address) {
+  TraceScope scope("CMpFlow_OTP::MP_ChangeBinaryData");
+  TraceWrite(scope, "byBinaryData is 0x%02x byOTPData is 0x%02x\n", binaryData, otpData);
+  std::uint8_t value = binaryData;
+  for (int bit = 0; bit < 8; ++bit) {
+    const auto mask = static_cast<std::uint8_t>(1u << bit);
+    if ((otpData & mask) == 0) continue;
+    TraceWrite(scope, "byTestBit TRUE\n");
+    value = static_cast<std::uint8_t>(value & ~mask);
+  }
+  (void)MP_OTPReduceErrNum(address, binaryData);
+  TraceWrite(scope, "byBinaryData is 0x%02x\n", value);
+  return value;
+}
+
+int CMpFlow_OTP::MP_OTPConvertBinaryData(std::uint16_t start, std::uint16_t length, std::uint8_t* data) {
+  TraceScope scope("CMpFlow_OTP::MP_OTPConvertBinaryData");
+  OtpEccTable ecc{};
+  if (!ReadEccTable(&ecc)) return 0;
+  for (int i = 1; i <= kOtpEccRecords; ++i) {
+    const EccRecord r = RecordOf(ecc, i);
+    if (!r.Reserved() || r.address < start || r.address >= std::uint32_t{start} + length) continue;
+    // Two reserved records for one address need one repair.
+    if (InSlot(r.address)) continue;
+    TraceWrite(scope, "ErrAddr 0x%04x\n", r.address);
+    std::uint8_t otp = 0;
+    if (KobOtpRead(r.address, 1, &otp) == 0) return 0;
+    std::uint8_t& d = data[r.address - start];
+    d = MP_ChangeBinaryData(otp, d, r.address);
+    // The budget was checked before: a repair that found no slot is a fault, not a pass.
+    if (!InSlot(r.address)) return 0;
+    TraceWrite(scope, "Change Data\n");
+  }
+  return 1;
+}
+
+int CMpFlow_OTP::MP_OTPWrite(std::uint16_t length, const std::uint8_t* data) {
+  TraceScope scope("CMpFlow_OTP::MP_OTPWrite");
+  m_uTotalErrorNum = 0;
+  m_wCurAddr = kOtpNoAddress;
+  m_bWriteStarted = false;
+  if (MP_CheckVDNUM() == 0) return 0;
+  if (MP_CheckVDInfo(length) == 0) return 0;
+  m_wStartAddr = static_cast<std::uint16_t>(m_wPrevAddr + m_wPrevLen);
+  const int normal = MP_CheckOTPWriteInValid(m_wStartAddr);
+  if (normal < 0) {
+    PostOtpError(IDS_READ_OTP_FAIL);
+    return 0;
+  }
+  if (normal == 0) {
+    TraceFail(scope, "Last OTP Write Operation Abnomal\n");
+    PostOtpError(IDS_LAST_OTP_WRITE_ABNORMAL);
+    return 0;
+  }
+  TraceWrite(scope, "wStartAddr is 0x%x\n", m_wStartAddr);
+  TraceWrite(scope, "wTotalLen  is 0x%x\n", 0);
+  TraceWrite(scope, "wLen  is 0x%x\n", length);
+  MP_OTPInit();
+  if (MP_OTPGetTotalErrorNum(m_wStartAddr, length) == 0) {
+    PostOtpError(IDS_READ_OTP_FAIL);
+    return 0;
+  }
+  m_uExecECCNum = std::max(0, std::min(m_uVirtualECCNum, kOtpEccSlots - m_uSubECCNum));
+  if (m_uExecECCNum == 0) TraceWrite(scope, "0 == m_uExecECCNum\n");
+  // Every reserved record inside the block costs one repair: refuse before writing when they
+  // alone exceed what this write may repair.
+  int reserved = 0;
+  for (int i = 1; i <= kOtpEccRecords; ++i) {
+    const EccRecord r = RecordOf(m_eccTable, i);
+    if (r.Reserved() && r.address >= m_wStartAddr && r.address < std::uint32_t{m_wStartAddr} + length) ++reserved;
+  }
+  if (reserved > m_uExecECCNum) {
+    TraceFail(scope, "Reserved ECC %d Exceed m_uExecECCNum %d\n", reserved, m_uExecECCNum);
+    PostOtpError(IDS_NOT_ENOUGH_ECC_NUM);
+    return 0;
+  }
+  std::vector<std::uint8_t> bytes(data, data + length);
+  if (MP_OTPConvertBinaryData(m_wStartAddr, length, bytes.data()) == 0) {
+    TraceFail(scope, "MP_OTPConvertBinaryData Fail\n");
+    PostOtpError(IDS_READ_OTP_FAIL);
+    return 0;
+  }
+  NotifyUi(UM_STATUS, IDS_STEP_DOWNLOAD);
+  if (length == 0) {
+    TraceFail(scope, "MP_OTPWriteWithRetry Fail 0x%x\n", m_wStartAddr);
+    PostOtpError(IDS_WRITE_OTP_FAIL);
+    return 0;
+  }
+  for (std::uint32_t done = 0; done < length;) {
+    const auto chunk = static_cast<std::uint16_t>(std::min<std::uint32_t>(kOtpChunkBytes, length - done));
+    const auto address = static_cast<std::uint16_t>(m_wStartAddr + done);
+    if (IsStopRequested()) {
+      // What was sent so far is consumed.
+      if (done > 0) m_wCurAddr = address;
+      return 0;
+    }
+    m_bWriteStarted = true;
+    if (MP_OTPWriteWithRetry(address, chunk, static_cast<std::uint16_t>(m_uExecECCNum), bytes.data() + done) == 0) {
+      // The chunk may have programmed anything up to its end.
+      m_wCurAddr = static_cast<std::uint16_t>(address + chunk);
+      TraceFail(scope, "MP_OTPWriteWithRetry Fail 0x%x\n", address);
+      return 0;
+    }
+    done += chunk;
+    if (g_bOTPCodePart) NotifyUi(UM_PROGRESS, 10 + 80ull * done / length);
+  }
+  m_wCurAddr = kOtpNoAddress;
+  const int result = MP_OTPReduant();
+  if (result == 0) TraceFail(scope, "MP_OTPReduant Fail\n");
+  return result;
+}
