@@ -193,10 +193,21 @@ std::int32_t CParseArg::Excute_Arg_Normal() {
     return 0;
   }
   if (m_cOperation == kOpDetect) {
-    // The OTP space report arrives with the OTP memory object.
-    lastErrorCode.store(IDS_NOT_SUPPORT);
+    // Nothing is printed before the report; a failure shows only the prompt.
+    std::int32_t result = 0;
+    if (flow == nullptr) {
+      lastErrorCode.store(IDS_NOT_SUPPORT);
+    } else {
+      flow->m_uFlags = kFlagAudioSearch;
+      result = flow->DEV_Command(kOpDetect, m_strFilePath);
+    }
+    if (result != 0) {
+      ConsoleWrite("Begin to Check OTP Status!\r\n");
+      ConsoleWrite(flow->OtpSpaceConsoleText() + "\r\n");
+    }
     ConsolePrompt();
-    return 0;
+    m_bRequestDone = result != 0;
+    return result;
   }
   const OperationLines* lines = nullptr;
   for (const OperationLines& l : kLines) {
