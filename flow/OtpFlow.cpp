@@ -110,6 +110,7 @@ int CMpFlow_OTP::OTP_PrepareBlock(int part) {
 
 int CMpFlow_OTP::OTP_CheckSpace(std::uint32_t total, int blocks) {
   TraceScope scope("CMpFlow_OTP::OTP_CheckSpaceAndUpdate");
+  BeginOtpOperation();
   const std::optional<OtpBlock> last = OtpLastBlock();
   const std::optional<int> entries = MP_OTPGetFreeVDNum();
   if (!last || !entries) {
@@ -147,6 +148,8 @@ int CMpFlow_OTP::OTP_CheckSpaceAndUpdate(const std::uint8_t* block, std::uint16_
 
 int CMpFlow_OTP::OTP_UpdateEx_Cmd2(const std::uint8_t* block, std::uint16_t length) {
   TraceScope scope("CMpFlow_OTP::OTP_UpdateEx_Cmd2");
+  // Entered only while nothing has failed: this write reports its own failure.
+  BeginOtpOperation();
   if (IsStopRequested()) {
     PostOtpError(IDS_RESET_DEVICE_FAIL);
     return 0;

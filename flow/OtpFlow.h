@@ -87,8 +87,9 @@ class CMpFlow_OTP : public CDevFlow {
   OtpEccTable m_eccTable{};
 
  protected:
-  // Posts UM_ERROR once per operation: a failure that set off clean-up steps is reported by
-  // the step that failed, never again by the steps around it.
+  // Posts UM_ERROR once per failure: a failure that set off clean-up steps is reported by the
+  // step that failed, never again by the steps around it. Every operation and every block
+  // write begins with BeginOtpOperation (they start only while nothing has failed).
   void PostOtpError(int id);
   void BeginOtpOperation() { m_bOtpErrorPosted = false; }
   // Space and free entries for blocks of total bytes before any of them is written, with the

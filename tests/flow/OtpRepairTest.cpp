@@ -74,19 +74,26 @@ TEST_F(OtpRepairTest, MoreFailuresThanRepairsLeftRecordTheChunkAsConsumed) {
   struct Case {
     const char* name;
     std::size_t firstCell;
+    int cells;
+    int retired;  // records already retired
     std::uint16_t consumed;
   };
   const Case cases[] = {
-      {"in the first chunk", 0x100, 4096},
-      {"in the last chunk", 5000, static_cast<std::uint16_t>(blocks.code.size())},
+      {"two in the first chunk, one repair left", 0x100, 2, 15, 4096},
+      {"two in the last chunk, one repair left", 5000, 2, 15, static_cast<std::uint16_t>(blocks.code.size())},
+      // The report lists nine of them; the count says ten.
+      {"ten in one chunk, eight repairs", 0x100, 10, 0, 4096},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::uint32_t port = PlugOtp();
-    // 15 records already retired: one repair left.
-    for (int i = 1; i <= 15; ++i) PutRecord(port, i, 0x3F00, 0x01, kEccMarkerRetired);
-    const std::uint16_t a = Programmed(blocks.code, c.firstCell);
-    Arm(port, {a, Programmed(blocks.code, a + 1u)});
+    for (int i = 1; i <= c.retired; ++i) PutRecord(port, i, 0x3F00, 0x01, kEccMarkerRetired);
+    std::vector<std::uint16_t> cells;
+    for (std::size_t at = c.firstCell; static_cast<int>(cells.size()) < c.cells; ++at) {
+      cells.push_back(Programmed(blocks.code, at));
+      at = cells.back();
+    }
+    Arm(port, cells);
     std::vector<std::string> trace;
     EXPECT_EQ(Write(image, &trace), 0);
     EXPECT_EQ(lastErrorCode.load(), IDS_ERROR_NUM_EXCEED_8);
@@ -98,6 +105,7 @@ TEST_F(OtpRepairTest, MoreFailuresThanRepairsLeftRecordTheChunkAsConsumed) {
     EXPECT_EQ(e.address, 0);
     EXPECT_EQ(e.length, c.consumed);
     EXPECT_TRUE(Record(port, 16).Free());
+    EXPECT_TRUE(Record(port, c.retired + 1).Free());
 
     // The next download starts after the consumed space.
     ASSERT_TRUE(bus_->ClearFaults(port));
@@ -107,6 +115,28 @@ TEST_F(OtpRepairTest, MoreFailuresThanRepairsLeftRecordTheChunkAsConsumed) {
     EXPECT_EQ(Entry(port, 2).flag, kVdFlagConfig);
     ASSERT_TRUE(bus_->Remove(port));
   }
+}
+
+TEST_F(OtpRepairTest, ConsumedSpaceMovesToTheNextEntryAsItsOwnEntry) {
+  const std::uint32_t port = PlugOtp();
+  const std::string image = OtpImage("moved.rfw", 1000);
+  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const auto configAt = static_cast<std::uint16_t>(blocks.code.size());
+  for (int i = 1; i <= 15; ++i) PutRecord(port, i, 0x3F00, 0x01, kEccMarkerRetired);
+  // The code goes in; two cells of the configuration fail with one repair left, and the flag
+  // cell of the entry that should record the consumed space refuses as well.
+  const std::uint16_t a = static_cast<std::uint16_t>(configAt + Programmed(blocks.config, 16));
+  Arm(port, {a, static_cast<std::uint16_t>(configAt + Programmed(blocks.config, a - configAt + 1u)),
+             static_cast<std::uint16_t>(VdEntryAddress(1) + 4)});
+  EXPECT_EQ(Write(image), 0);
+  EXPECT_EQ(lastErrorCode.load(), IDS_ERROR_NUM_EXCEED_8);
+  EXPECT_EQ(Entry(port, 0).flag, kVdFlagCode);
+  EXPECT_EQ(EntryBytes(port, 1), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0x00}));
+  const VdEntry consumed = Entry(port, 2);
+  EXPECT_EQ(consumed.flag, kVdFlagRetired);
+  EXPECT_EQ(consumed.address, configAt);
+  EXPECT_EQ(consumed.length, blocks.config.size());
+  EXPECT_TRUE(Entry(port, 3).free);
 }
 
 TEST_F(OtpRepairTest, AFailedAddressOutsideItsChunkIsRefused) {
