@@ -157,7 +157,6 @@ int CMpFlow_OTP::OTP_UpdateEx_Cmd2(const std::uint8_t* block, std::uint16_t leng
   // From here on a stop waits until the block is registered or its space recorded.
   const StopHold hold(*this);
   readBack.assign(length, 0);
-  m_blockCopy.assign(block, block + length);
   if (MP_OTPWrite(length, block) == 0) {
     (void)MP_OTPFailAction(length);
     return 0;

@@ -95,7 +95,7 @@ class CMpFlow_OTP : public CDevFlow {
   // Space and free entries for blocks of total bytes before any of them is written, with the
   // operator's questions; 0 after UM_ERROR.
   [[nodiscard]] int OTP_CheckSpace(std::uint32_t total, int blocks);
-  // The block of the part being written as prepared (the verification compares with it).
+  // The block being written as it came (the verification compares with it).
   std::vector<std::uint8_t> m_blockCopy;
   // The prepared blocks of both parts (empty when a part has nothing to write).
   std::vector<std::uint8_t> m_partBlocks[2];

@@ -247,6 +247,8 @@ int CMpFlow_OTP::MP_OTPConvertBinaryData(std::uint16_t start, std::uint16_t leng
 
 int CMpFlow_OTP::MP_OTPWrite(std::uint16_t length, const std::uint8_t* data) {
   TraceScope scope("CMpFlow_OTP::MP_OTPWrite");
+  // The block as it must read back (repairs of reserved cells take their values from it).
+  m_blockCopy.assign(data, data + length);
   m_uTotalErrorNum = 0;
   m_wCurAddr = kOtpNoAddress;
   m_bWriteStarted = false;

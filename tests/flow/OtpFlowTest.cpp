@@ -6,6 +6,7 @@
 #include "app/AppContext.h"
 #include "app/ParseArg.h"
 #include "app/StringPrintf.h"
+#include "flow/MemoryObject.h"
 #include "flow/OtpInfo.h"
 #include "image/IcTables.h"
 #include "flow/TextIds.h"
@@ -339,6 +340,10 @@ TEST_F(OtpFlowTest, SpaceReportCountsTheLastBlockAndSkipsEntriesOutsideTheDataAr
                            static_cast<double>(usedKb), static_cast<double>(freeKb), c.remaining));
     Flow().DEV_CloseDevice();
   }
+  // A new memory object for the same device keeps what the report found.
+  RecreateMemoryObjectKeepingDevice(kMemoryOtp, 0);
+  EXPECT_EQ(Flow().m_uUsedOtp, used);
+  EXPECT_FALSE(Flow().m_strOtpText.empty());
   OpenFor(image);
   EXPECT_EQ(Flow().DEV_Command('C', dir_.File("missing.rfw")), 0);
   Flow().DEV_CloseDevice();

@@ -117,6 +117,27 @@ TEST_F(OtpRepairTest, MoreFailuresThanRepairsLeftRecordTheChunkAsConsumed) {
   }
 }
 
+TEST_F(OtpRepairTest, RecordsOfTheConsumedSpaceAreRetiredAndNoOthers) {
+  const std::uint32_t port = PlugOtp();
+  const std::string image = OtpImage("partial.rfw", 6000);
+  const Blocks blocks = BlocksOf(ReadBytes(image));
+  // Known-bad cells in both chunks of the code block; 13 records retired leave one free.
+  const std::uint16_t early = Programmed(blocks.code, 0x100), late = Programmed(blocks.code, 5000);
+  PutRecord(port, 1, early, 0x00, kEccMarkerValid);
+  PutRecord(port, 2, late, 0x00, kEccMarkerValid);
+  for (int i = 3; i <= 15; ++i) PutRecord(port, i, 0x3F00, 0x01, kEccMarkerRetired);
+  // Two more failures in the first chunk than the one repair left.
+  const std::uint16_t a = Programmed(blocks.code, 0x200);
+  Arm(port, {a, Programmed(blocks.code, a + 1u)});
+  EXPECT_EQ(Write(image), 0);
+  EXPECT_EQ(lastErrorCode.load(), IDS_ERROR_NUM_EXCEED_8);
+  EXPECT_EQ(Entry(port, 0).length, kOtpChunkBytes);
+  EXPECT_EQ(Record(port, 1).marker, kEccMarkerRetired);
+  const EccRecord kept = Record(port, 2);
+  EXPECT_TRUE(kept.Reserved());
+  EXPECT_EQ(kept.address, late);
+}
+
 TEST_F(OtpRepairTest, ConsumedSpaceMovesToTheNextEntryAsItsOwnEntry) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("moved.rfw", 1000);
@@ -373,6 +394,7 @@ TEST_F(OtpRepairTest, EveryLostCommandFailsItsStepWithOneReport) {
   };
   const Case cases[] = {
       {"code entry write", [](const auto& r) { return OtpCommand(r, 0x97, static_cast<int>(kOtpVdTable)); }, IDS_WRITE_BLOCK_FAIL},
+      {"first data chunk", [](const auto& r) { return OtpCommand(r, 0x97, 0); }, IDS_WRITE_OTP_FAIL},
       {"program-fail report of the first chunk", [](const auto& r) { return OtpCommand(r, 0xDC); }, IDS_WRITE_OTP_FAIL},
       {"verify read", [](const auto& r) { return OtpCommand(r, 0xD7, 0) && r.data[4] != 0; }, IDS_READ_OTP_FAIL},
       {"lock register read", LockRead, IDS_WRITE_OTP_FAIL},
