@@ -12,6 +12,10 @@
 #include "image/DescCode.h"
 #include "platform/MessageBox.h"
 
+bool g_bOTPCodePart = false;
+const std::uint8_t* g_pOTPBlock = nullptr;
+std::uint16_t g_wOTPBlockLen = 0;
+
 namespace {
 
 constexpr std::size_t kMaxImageBytes = 0x200000;

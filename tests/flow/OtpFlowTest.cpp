@@ -11,7 +11,7 @@
 #include "image/IcTables.h"
 #include "flow/TextIds.h"
 #include "platform/MessageBox.h"
-#include "tests/flow/OtpFlowTest.h"
+#include "tests/flow/OtpFlowFixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "flow/StopFlag.h"
 #include "platform/MessageBox.h"
 #include "flow/TextIds.h"
-#include "tests/flow/OtpFlowTest.h"
+#include "tests/flow/OtpFlowFixture.h"
 
 namespace {
 
