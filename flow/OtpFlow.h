@@ -33,6 +33,8 @@ class CMpFlow_OTP : public CDevFlow {
   [[nodiscard]] int MP_OTPWrite(std::uint16_t length, const std::uint8_t* data);
   [[nodiscard]] int MP_CheckVDNUM();
   [[nodiscard]] int MP_CheckVDInfo(std::uint16_t length);
+  // 1 usable; 0 an ECC record pointed into the entry (entry and record retired); -2 locked,
+  // -1 a command failed.
   [[nodiscard]] int MP_OTPBlockValidAndSet(std::uint32_t entryAddress, int k);
   // 1 when the 256 bytes from start hold no run of eight programmed bytes (-1: read failed).
   [[nodiscard]] int MP_CheckOTPWriteInValid(std::uint16_t start);

@@ -45,6 +45,8 @@ int CMpFlow_OTP::MP_OTPBlockValidAndSet(std::uint32_t entryAddress, int k) {
     // The record would rewrite the entry at boot: the entry and the record both go.
     result = 0;
     TraceWrite(scope, "ECC %d points into VD entry %d\n", i, k);
+    const int enabled = MP_OTPWriteEnale();
+    if (enabled != 1) return enabled == 0 ? -2 : -1;
     if (OtpInvalidate(VdEntryAddress(k) + 4, 1) == OtpProgram::kCommandFailed) return -1;
     if (OtpInvalidate(EccRecordAddress(i) + 3, 1) == OtpProgram::kCommandFailed) return -1;
   }
@@ -68,7 +70,7 @@ int CMpFlow_OTP::MP_CheckVDInfo(std::uint16_t length) {
     const int valid = MP_OTPBlockValidAndSet(VdEntryAddress(k), k);
     if (valid < 0) {
       TraceFail(scope, "Write VD Table Fail\n");
-      PostOtpError(IDS_WRITE_OTP_FAIL);
+      PostOtpError(valid == -2 ? IDS_OTP_LOCKED : IDS_WRITE_OTP_FAIL);
       return 0;
     }
     if (valid == 1) break;

@@ -166,6 +166,12 @@ TEST_F(OtpFlowTest, RefusalsBeforeTheFirstChunkLeaveTheOtpAsItWas) {
   };
   const Case cases[] = {
       {"locked", [](OtpFlowTest& t, std::uint32_t port) { t.Arm(port, {}, true); }, IDS_OTP_LOCKED, "Lock"},
+      {"locked, with an ECC record in the free entry",
+       [](OtpFlowTest& t, std::uint32_t port) {
+         t.PutRecord(port, 1, static_cast<std::uint16_t>(VdEntryAddress(0) + 1), 0x01, kEccMarkerValid);
+         t.Arm(port, {}, true);
+       },
+       IDS_OTP_LOCKED, "Lock"},
       {"programmed bytes where the block goes",
        [](OtpFlowTest& t, std::uint32_t port) {
          t.PutEntry(port, 0, 0, 0x100, kVdFlagRetired);
