@@ -1,6 +1,8 @@
 #include "flow/MemoryObject.h"
 
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "app/AppContext.h"
 #include "flow/EepromInfo.h"
@@ -48,9 +50,17 @@ void CreateMemoryObject(std::uint8_t memoryType, std::uint8_t busType) {
 void RecreateMemoryObjectKeepingDevice(std::uint8_t memoryType, std::uint8_t busType) {
   AppContext& app = App();
   const std::uint32_t device = app.flow != nullptr ? app.flow->m_hDev : 0;
+  // What the OTP space report found stays with the device (the window asks for the password
+  // when OTP is already used).
+  const std::uint32_t usedOtp = app.flow != nullptr ? app.flow->m_uUsedOtp : 0;
+  std::string otpText = app.flow != nullptr ? app.flow->m_strOtpText : std::string();
   if (app.flow != nullptr) app.flow->m_hDev = 0;  // handed over, not closed
   CreateMemoryObject(memoryType, busType);
-  if (app.flow != nullptr) app.flow->m_hDev = device;
+  if (app.flow != nullptr) {
+    app.flow->m_hDev = device;
+    app.flow->m_uUsedOtp = usedOtp;
+    app.flow->m_strOtpText = std::move(otpText);
+  }
 }
 
 void DeleteMemoryObject() {

@@ -12,6 +12,10 @@
 #include "image/DescCode.h"
 #include "platform/MessageBox.h"
 
+bool g_bOTPCodePart = false;
+const std::uint8_t* g_pOTPBlock = nullptr;
+std::uint16_t g_wOTPBlockLen = 0;
+
 namespace {
 
 constexpr std::size_t kMaxImageBytes = 0x200000;
@@ -110,6 +114,7 @@ int CMpFlow_OTP::OTP_PrepareBlock(int part) {
 
 int CMpFlow_OTP::OTP_CheckSpace(std::uint32_t total, int blocks) {
   TraceScope scope("CMpFlow_OTP::OTP_CheckSpaceAndUpdate");
+  BeginOtpOperation();
   const std::optional<OtpBlock> last = OtpLastBlock();
   const std::optional<int> entries = MP_OTPGetFreeVDNum();
   if (!last || !entries) {
@@ -147,6 +152,8 @@ int CMpFlow_OTP::OTP_CheckSpaceAndUpdate(const std::uint8_t* block, std::uint16_
 
 int CMpFlow_OTP::OTP_UpdateEx_Cmd2(const std::uint8_t* block, std::uint16_t length) {
   TraceScope scope("CMpFlow_OTP::OTP_UpdateEx_Cmd2");
+  // Entered only while nothing has failed: this write reports its own failure.
+  BeginOtpOperation();
   if (IsStopRequested()) {
     PostOtpError(IDS_RESET_DEVICE_FAIL);
     return 0;
@@ -154,7 +161,6 @@ int CMpFlow_OTP::OTP_UpdateEx_Cmd2(const std::uint8_t* block, std::uint16_t leng
   // From here on a stop waits until the block is registered or its space recorded.
   const StopHold hold(*this);
   readBack.assign(length, 0);
-  m_blockCopy.assign(block, block + length);
   if (MP_OTPWrite(length, block) == 0) {
     (void)MP_OTPFailAction(length);
     return 0;

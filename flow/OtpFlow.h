@@ -33,6 +33,8 @@ class CMpFlow_OTP : public CDevFlow {
   [[nodiscard]] int MP_OTPWrite(std::uint16_t length, const std::uint8_t* data);
   [[nodiscard]] int MP_CheckVDNUM();
   [[nodiscard]] int MP_CheckVDInfo(std::uint16_t length);
+  // 1 usable; 0 an ECC record pointed into the entry (entry and record retired); -2 locked,
+  // -1 a command failed.
   [[nodiscard]] int MP_OTPBlockValidAndSet(std::uint32_t entryAddress, int k);
   // 1 when the 256 bytes from start hold no run of eight programmed bytes (-1: read failed).
   [[nodiscard]] int MP_CheckOTPWriteInValid(std::uint16_t start);
@@ -87,14 +89,15 @@ class CMpFlow_OTP : public CDevFlow {
   OtpEccTable m_eccTable{};
 
  protected:
-  // Posts UM_ERROR once per operation: a failure that set off clean-up steps is reported by
-  // the step that failed, never again by the steps around it.
+  // Posts UM_ERROR once per failure: a failure that set off clean-up steps is reported by the
+  // step that failed, never again by the steps around it. Every operation and every block
+  // write begins with BeginOtpOperation (they start only while nothing has failed).
   void PostOtpError(int id);
   void BeginOtpOperation() { m_bOtpErrorPosted = false; }
   // Space and free entries for blocks of total bytes before any of them is written, with the
   // operator's questions; 0 after UM_ERROR.
   [[nodiscard]] int OTP_CheckSpace(std::uint32_t total, int blocks);
-  // The block of the part being written as prepared (the verification compares with it).
+  // The block being written as it came (the verification compares with it).
   std::vector<std::uint8_t> m_blockCopy;
   // The prepared blocks of both parts (empty when a part has nothing to write).
   std::vector<std::uint8_t> m_partBlocks[2];

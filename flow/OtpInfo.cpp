@@ -30,6 +30,7 @@ int ConfigDescriptorCount(const std::vector<std::uint8_t>& block) {
 
 int COTPInfo::OTP_ForNormalDownload() {
   TraceScope scope("COTPInfo::OTP_ForNormalDownload");
+  BeginOtpOperation();
   std::uint32_t total = 0;
   int blocks = 0;
   for (int part = 0; part < 2; ++part) {

@@ -1,4 +1,4 @@
-#include "tests/flow/OtpFlowTest.h"
+#include "tests/flow/OtpFlowFixture.h"
 
 #include "app/AppContext.h"
 #include "app/ParseArg.h"

@@ -6,11 +6,12 @@
 #include "app/AppContext.h"
 #include "app/ParseArg.h"
 #include "app/StringPrintf.h"
+#include "flow/MemoryObject.h"
 #include "flow/OtpInfo.h"
 #include "image/IcTables.h"
 #include "flow/TextIds.h"
 #include "platform/MessageBox.h"
-#include "tests/flow/OtpFlowTest.h"
+#include "tests/flow/OtpFlowFixture.h"
 
 namespace {
 
@@ -165,6 +166,12 @@ TEST_F(OtpFlowTest, RefusalsBeforeTheFirstChunkLeaveTheOtpAsItWas) {
   };
   const Case cases[] = {
       {"locked", [](OtpFlowTest& t, std::uint32_t port) { t.Arm(port, {}, true); }, IDS_OTP_LOCKED, "Lock"},
+      {"locked, with an ECC record in the free entry",
+       [](OtpFlowTest& t, std::uint32_t port) {
+         t.PutRecord(port, 1, static_cast<std::uint16_t>(VdEntryAddress(0) + 1), 0x01, kEccMarkerValid);
+         t.Arm(port, {}, true);
+       },
+       IDS_OTP_LOCKED, "Lock"},
       {"programmed bytes where the block goes",
        [](OtpFlowTest& t, std::uint32_t port) {
          t.PutEntry(port, 0, 0, 0x100, kVdFlagRetired);
@@ -339,6 +346,10 @@ TEST_F(OtpFlowTest, SpaceReportCountsTheLastBlockAndSkipsEntriesOutsideTheDataAr
                            static_cast<double>(usedKb), static_cast<double>(freeKb), c.remaining));
     Flow().DEV_CloseDevice();
   }
+  // A new memory object for the same device keeps what the report found.
+  RecreateMemoryObjectKeepingDevice(kMemoryOtp, 0);
+  EXPECT_EQ(Flow().m_uUsedOtp, used);
+  EXPECT_FALSE(Flow().m_strOtpText.empty());
   OpenFor(image);
   EXPECT_EQ(Flow().DEV_Command('C', dir_.File("missing.rfw")), 0);
   Flow().DEV_CloseDevice();
