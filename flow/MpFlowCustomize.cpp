@@ -53,23 +53,30 @@ int CMpFlow_Customize::MP_OTPFindLastValidEntry() {
   return 0;
 }
 
-std::optional<OtpBlock> CMpFlow_Customize::FindBlock(bool (*match)(const VdEntry&, std::uint8_t), std::uint8_t flag) {
+std::optional<OtpBlock> CMpFlow_Customize::OtpLastBlock() {
+  OtpVdTable vd{};
+  OtpEccTable ecc{};
+  if (!ReadVdTable(&vd) || !ReadEccTable(&ecc)) return std::nullopt;
+  // The block that ends last; in an intact table that is the highest entry's.
+  OtpBlock last;
+  for (int k = kOtpVdEntries - 1; k >= 0; --k) {
+    const VdEntry e = EntryOf(vd, k);
+    if (!e.InUse() || !e.Fits() || RecordPointsInto(ecc, VdEntryAddress(k))) continue;
+    if (last.entry >= 0 && std::uint32_t{e.address} + e.length <= std::uint32_t{last.address} + last.length) continue;
+    last = OtpBlock{k, e.address, e.length};
+  }
+  return last;
+}
+
+std::optional<OtpBlock> CMpFlow_Customize::OtpActiveBlock(std::uint8_t flag) {
   OtpVdTable vd{};
   OtpEccTable ecc{};
   if (!ReadVdTable(&vd) || !ReadEccTable(&ecc)) return std::nullopt;
   for (int k = kOtpVdEntries - 1; k >= 0; --k) {
     const VdEntry e = EntryOf(vd, k);
-    if (match(e, flag) && e.Fits() && !RecordPointsInto(ecc, VdEntryAddress(k))) return OtpBlock{k, e.address, e.length};
+    if (e.flag == flag && e.Fits() && !RecordPointsInto(ecc, VdEntryAddress(k))) return OtpBlock{k, e.address, e.length};
   }
   return OtpBlock{};
-}
-
-std::optional<OtpBlock> CMpFlow_Customize::OtpLastBlock() {
-  return FindBlock([](const VdEntry& e, std::uint8_t) { return e.InUse(); }, 0);
-}
-
-std::optional<OtpBlock> CMpFlow_Customize::OtpActiveBlock(std::uint8_t flag) {
-  return FindBlock([](const VdEntry& e, std::uint8_t f) { return e.flag == f; }, flag);
 }
 
 OtpProgram CMpFlow_Customize::OtpProgramTable(std::uint32_t address, const std::uint8_t* bytes, std::uint16_t length) {

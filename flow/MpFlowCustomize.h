@@ -32,9 +32,10 @@ class CMpFlow_Customize : public CMpFlow4 {
  protected:
   [[nodiscard]] bool ReadVdTable(OtpVdTable* table);
   [[nodiscard]] bool ReadEccTable(OtpEccTable* table);
-  // The last block written (superseded ones and consumed space included): the highest entry in
-  // use that holds a block of the data area and no ECC record points into. Address and length
-  // come from that one entry; {} when there is none; null when a read failed.
+  // The last block written (superseded ones and consumed space included): of the entries in use
+  // that hold a block of the data area and no ECC record points into, the one ending last (the
+  // highest one in an intact table). Address and length come from that one entry; {} when there
+  // is none; null when a read failed.
   [[nodiscard]] std::optional<OtpBlock> OtpLastBlock();
   // The current block of a part (flag 0x55 code, 0xAA configuration), address and length from
   // the same entry; entry -1 when the part has none; null when a read failed.
@@ -50,5 +51,4 @@ class CMpFlow_Customize : public CMpFlow4 {
  private:
   // Whether any record of table points into the five bytes at entryAddress.
   [[nodiscard]] static bool RecordPointsInto(const OtpEccTable& table, std::uint32_t entryAddress);
-  [[nodiscard]] std::optional<OtpBlock> FindBlock(bool (*match)(const VdEntry&, std::uint8_t), std::uint8_t flag);
 };

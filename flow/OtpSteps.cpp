@@ -60,13 +60,20 @@ int CMpFlow_OTP::MP_CheckVDInfo(std::uint16_t length) {
     PostOtpError(IDS_READ_OTP_FAIL);
     return 0;
   }
+  // The new entry goes above every entry that is not free: the chip boots the highest entry of
+  // a part, and a free entry below one in use (a table damaged or written elsewhere) would
+  // leave an older block current, or have the new one retired as superseded.
+  int lowest = 0;
+  for (int j = 0; j < kOtpVdEntries; ++j) {
+    if (!EntryOf(m_vdTable, j).free) lowest = j + 1;
+  }
   int k = 0;
   for (; k < kOtpVdEntries; ++k) {
     const std::uint8_t* e = &m_vdTable[kOtpVdEntryBytes * static_cast<std::size_t>(k)];
     TraceWrite(scope, "MP_CheckVDInfo 0x%x 0x%x 0x%x 0x%x 0x%x\n", e[0], e[1], e[2], e[3], e[4]);
     // Only a free entry may be tested (and invalidated when a record points into it): an entry
     // in use holds a block.
-    if (!EntryOf(m_vdTable, k).free) continue;
+    if (k < lowest || !EntryOf(m_vdTable, k).free) continue;
     const int valid = MP_OTPBlockValidAndSet(VdEntryAddress(k), k);
     if (valid < 0) {
       TraceFail(scope, "Write VD Table Fail\n");
@@ -85,18 +92,21 @@ int CMpFlow_OTP::MP_CheckVDInfo(std::uint16_t length) {
   if (k == 0) {
     TraceWrite(scope, "VD Flag Initial\n");
   } else {
-    int j = k - 1;
-    for (; j >= 0; --j) {
+    // The block to append to is the one that ends last: in an intact table the highest
+    // entry's, and never one that would put the new block over another recorded block.
+    int found = -1;
+    for (int j = k - 1; j >= 0; --j) {
       const VdEntry e = EntryOf(m_vdTable, j);
       // An entry that names no block of the data area is no previous block.
       if (e.flag == 0 || !e.Fits()) continue;
-      if (MP_OTPBlockValid(VdEntryAddress(j))) break;
-    }
-    if (j >= 0) {
-      TraceWrite(scope, "Find VD Flag %d\n", j);
-      const VdEntry e = EntryOf(m_vdTable, j);
+      if (found >= 0 && std::uint32_t{e.address} + e.length <= std::uint32_t{prevAddr} + prevLen) continue;
+      if (!MP_OTPBlockValid(VdEntryAddress(j))) continue;
+      found = j;
       prevAddr = e.address;
       prevLen = e.length;
+    }
+    if (found >= 0) {
+      TraceWrite(scope, "Find VD Flag %d\n", found);
     } else {
       TraceWrite(scope, "VD Flag Second\n");
     }

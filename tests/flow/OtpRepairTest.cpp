@@ -337,6 +337,33 @@ TEST_F(OtpRepairTest, EccRecordInAnEntryRetiresOnlyAFreeEntry) {
   EXPECT_EQ(info->version, "1.204.0001-0002.0003");
 }
 
+TEST_F(OtpRepairTest, ATableWithAFreeEntryBelowOnesInUseGetsTheBlockOnTopAndBehindEveryBlock) {
+  // Damaged or foreign tables: a free entry 0 under an old code block in entry 3 (and an odd
+  // flag in entry 9). Taking entry 0 would leave the old block current (the chip boots the
+  // highest entry) or have the new one retired with it; starting behind entry 9's empty block
+  // would write over the old code.
+  const std::uint32_t port = PlugOtp();
+  const std::string old = OtpImage("old.rfw", 600, "1.204.0001-0002.0003", "OLD");
+  ASSERT_EQ(Write(old), 1);
+  const VdEntry oldConfig = Entry(port, 1);
+  const std::vector<std::uint8_t> codeEntry = EntryBytes(port, 0), configEntry = EntryBytes(port, 1);
+  Put(port, VdEntryAddress(0), std::vector<std::uint8_t>(10, 0));
+  Put(port, VdEntryAddress(3), codeEntry);
+  Put(port, VdEntryAddress(4), configEntry);
+  PutEntry(port, 9, 0, 0, 0x5B);
+  ASSERT_EQ(Write(OtpImage("new.rfw", 700, "1.204.0002-0002.0003", "NEW")), 1);
+  EXPECT_EQ(Entry(port, 10).flag, kVdFlagCode);
+  EXPECT_EQ(Entry(port, 10).address, std::uint32_t{oldConfig.address} + oldConfig.length);
+  EXPECT_EQ(Entry(port, 11).flag, kVdFlagConfig);
+  EXPECT_EQ(Entry(port, 3).flag, kVdFlagRetired);
+  EXPECT_EQ(Entry(port, 4).flag, kVdFlagRetired);
+  EXPECT_EQ(EntryBytes(port, 0), std::vector<std::uint8_t>(5, 0));
+  ASSERT_TRUE(bus_->Replug(port));
+  const auto info = bus_->Info(port);
+  ASSERT_TRUE(info && info->firmware);
+  EXPECT_EQ(info->serial, "NEW");
+}
+
 TEST_F(OtpRepairTest, StopWaitsForTheBookkeepingOnceWritingStarted) {
   const std::string image = OtpImage("stop.rfw", 6000);
   // Stop asked while the operator answers a question: nothing is written.
