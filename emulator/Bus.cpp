@@ -251,7 +251,7 @@ bool Bus::WriteMemory(std::uint32_t port, std::uint32_t offset, const std::vecto
   if (slot == nullptr || offset > slot->config.memorySize || bytes.size() > slot->config.memorySize - offset) {
     return false;
   }
-  std::memcpy(slot->memory + offset, bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(slot->memory + offset, bytes.data(), bytes.size());
   return true;
 }
 
