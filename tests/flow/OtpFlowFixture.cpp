@@ -109,25 +109,6 @@ void OtpFlowTest::Arm(std::uint32_t port, const std::vector<std::uint16_t>& fail
   ASSERT_TRUE(bus_->ArmFaults(port, faults));
 }
 
-OtpFlowTest::Blocks OtpFlowTest::BlocksOf(const std::vector<std::uint8_t>& image) {
-  Blocks b;
-  const std::size_t total = image[3] | (image[4] << 8);
-  const std::size_t n = image[17] | (image[18] << 8);
-  b.code.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(15 + n));
-  b.code[2] = static_cast<std::uint8_t>((image[2] & 0xF8) | 3);
-  b.code[3] = static_cast<std::uint8_t>((15 + n) & 0xFF);
-  b.code[4] = static_cast<std::uint8_t>((15 + n) >> 8);
-  b.code[5] = 3;
-  b.config.assign(image.begin(), image.begin() + 15);
-  b.config.insert(b.config.end(), image.begin() + static_cast<std::ptrdiff_t>(15 + n),
-                  image.begin() + static_cast<std::ptrdiff_t>(total));
-  b.config[2] = static_cast<std::uint8_t>((image[2] & 0xF8) | 1);
-  b.config[3] = static_cast<std::uint8_t>((total - n) & 0xFF);
-  b.config[4] = static_cast<std::uint8_t>((total - n) >> 8);
-  b.config[5] = static_cast<std::uint8_t>(image[5] - 1);
-  return b;
-}
-
 void OtpFlowTest::LayUsed(std::uint32_t port, int inUse, std::uint16_t used) {
   for (int k = 0; k < inUse; ++k) PutEntry(port, k, 0, k == inUse - 1 ? used : 0, kVdFlagRetired);
 }

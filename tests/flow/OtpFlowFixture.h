@@ -12,6 +12,7 @@
 #include "flow/NotifyUi.h"
 #include "flow/OtpLayout.h"
 #include "tests/flow/FlowFixture.h"
+#include "tests/support/OtpContent.h"
 
 // The window's side of the posted messages: what the flow reported, in order.
 class UiRecorder : public NotifyTarget {
@@ -52,11 +53,8 @@ class OtpFlowTest : public FlowFixture {
   // inUse entries in use (zero-length consumed ones, the last reaching to used).
   void LayUsed(std::uint32_t port, int inUse, std::uint16_t used);
   // The image's code and configuration blocks as a download lays them.
-  struct Blocks {
-    std::vector<std::uint8_t> code;
-    std::vector<std::uint8_t> config;
-  };
-  [[nodiscard]] static Blocks BlocksOf(const std::vector<std::uint8_t>& image);
+  using Blocks = otp_content::Blocks;
+  [[nodiscard]] static Blocks BlocksOf(const std::vector<std::uint8_t>& image) { return otp_content::ExpectedBlocks(image); }
   // Questions and boxes shown, answered with answer.
   void AnswerQuestions(bool yes);
 

@@ -23,6 +23,8 @@ Blocks ExpectedBlocks(const std::vector<std::uint8_t>& image) {
   b.code[5] = 3;
   b.code.insert(b.code.end(), image.begin() + 15, image.begin() + static_cast<std::ptrdiff_t>(15 + n));
   b.config = header(1, total - n);
+  // The records the block holds: the area's, less the code record.
+  b.config[5] = static_cast<std::uint8_t>(image[5] - 1);
   b.config.insert(b.config.end(), image.begin() + static_cast<std::ptrdiff_t>(15 + n),
                   image.begin() + static_cast<std::ptrdiff_t>(total));
   return b;
@@ -67,11 +69,6 @@ Current CurrentBlock(const std::vector<std::uint8_t>& raw, std::uint8_t flag) {
     return c;
   }
   return {};
-}
-
-std::vector<std::uint8_t> WithoutRecordCount(std::vector<std::uint8_t> block) {
-  if (block.size() > 5) block[5] = 0;
-  return block;
 }
 
 bool TablesConsistent(const std::vector<std::uint8_t>& otp, std::string* why) {

@@ -21,7 +21,7 @@ struct Blocks {
 
 // The 15 header bytes with part code and length, then the code record of n bytes at offset 15
 // (the code block) or the configuration records behind it up to the area length (the
-// configuration block). Byte 5 of the configuration header is left as the image has it.
+// configuration block, whose byte 5 counts the records it holds).
 [[nodiscard]] Blocks ExpectedBlocks(const std::vector<std::uint8_t>& image);
 
 struct Entry {
@@ -41,9 +41,6 @@ struct Current {
 // The block the chip boots for a part (flag 0x55 code, 0xAA configuration): the highest entry
 // with that flag, read with every valid ECC record applied.
 [[nodiscard]] Current CurrentBlock(const std::vector<std::uint8_t>& otp, std::uint8_t flag);
-
-// Byte 5 of a configuration header counts records; comparisons leave it out.
-[[nodiscard]] std::vector<std::uint8_t> WithoutRecordCount(std::vector<std::uint8_t> block);
 
 // Current entries lie inside the data area; entries that record space do not overlap (those
 // invalidated beyond the data area record none); nothing is programmed behind the last block
