@@ -1,6 +1,7 @@
 // Full serial-flash and I2C EEPROM updates and dumps against an emulated codec: control
 // transfers by kind, the protocol floor of each variant, the modelled bus time and the host's
-// CPU time; for EEPROM also the modelled time with the part's own write cycles.
+// CPU time; for EEPROM also the modelled time with the part's own write cycles; for OTP the
+// cost of its table bookkeeping.
 //   lumatrace-bench-flash            (images are written with lumatrace-imagegen of the build)
 #include <unistd.h>
 
@@ -201,6 +202,55 @@ int RunEeprom(bool wide, std::size_t size, const std::string& dir) {
   return 0;
 }
 
+// One OTP download into an empty OTP (code block and configuration block) and one dump of
+// the combined image. Besides the data, every table write is followed by a program-fail read,
+// and placement, repair budget and retiring read the VD and ECC tables again and again.
+int RunOtp(std::size_t codeBytes, const std::string& dir) {
+  const std::string image = dir + "/otp-" + std::to_string(codeBytes) + ".rfw";
+  const std::string description = "--chip VXQ62 --memory otp --size 16384 --area 0 --capacity 16384 --hwap 0x1060 "
+                                  "--code 16384 --serial BENCH --otpcode " + std::to_string(codeBytes);
+  if (!MakeImage(description, image)) {
+    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
+    return 1;
+  }
+  EmulatedStation station;
+  if (!station.Ready()) return 1;
+  vcodec::DeviceConfig config;
+  config.memory = vcodec::MemoryKind::kOtp;
+  std::string error;
+  const std::optional<std::uint32_t> port = station.bus->Plug(config, {}, &error);
+  if (!port) {
+    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
+    return 1;
+  }
+  CDevFlow* flow = OpenFor(image);
+  if (flow == nullptr) return 1;
+  // The area length: both blocks together hold it and one more 15-byte header.
+  const std::size_t total = flow->imageBytes[3] | (flow->imageBytes[4] << 8);
+  for (int pass = 0; pass < 2; ++pass) {
+    station.bus->ClearLog();
+    (void)station.bus->ResetCounters(*port);
+    const std::clock_t start = std::clock();
+    const bool ok = pass == 0 ? flow->DEV_Command(kOpWrite, image) == 1
+                              : flow->DEV_Command(kOpDumpOtp, dir + "/otp-dump.bin") == 1;
+    if (!ok) {
+      std::fprintf(stderr, "lumatrace-bench-flash: the OTP %s failed (%d)\n", pass == 0 ? "download" : "dump",
+                   lastErrorCode.load());
+      return 1;
+    }
+    const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    // Floor: the blocks moved in 8-byte data phases (the data unit OTP commands run with) and one
+    // command block per 4096-byte chunk, written and read back (download) or read (dump); the
+    // table bookkeeping is what the ratio shows on top.
+    std::uint64_t floor = 0;
+    for (const std::size_t block : {15 + codeBytes + 8, total - codeBytes - 8}) floor += (block + 4095) / 4096 + (block + 7) / 8;
+    if (pass == 0) floor *= 2;
+    Print(pass == 0 ? "otp download" : "otp dump", total + 15 * (pass == 0 ? 1 : 0), 8, Classify(station.bus->Log()),
+          floor, cpu);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -215,6 +265,8 @@ int main() {
   failures += RunEeprom(false, 0x800, dir);
   failures += RunEeprom(true, 0x8000, dir);
   failures += RunEeprom(true, 0x10000, dir);
+  failures += RunOtp(3000, dir);
+  failures += RunOtp(12000, dir);
   const std::string cleanup = std::string("rm -rf ") + dir;
   (void)std::system(cleanup.c_str());
   return failures == 0 ? 0 : 1;
