@@ -11,6 +11,7 @@
 #include "flow/DeviceListView.h"
 #include "flow/NotifyUi.h"
 #include "flow/TextIds.h"
+#include "image/IcTables.h"
 #include "image/ImageVersion.h"
 
 namespace {
@@ -39,6 +40,8 @@ bool CDevFlow::AcceptanceCheck(bool* configured) {
 void CDevFlow::DEV_PrepareDefaultDevice() {
   MP_ReadChipId();
   MP_GetDeviceInfo();
+  // The window shows how much OTP is used before anything is chosen.
+  if (App().memoryType == kMemoryOtp) (void)MP_OTPSpaceReport();
   (void)DefaultImageName(m_strVidPidRev, [this](std::uint32_t address) {
     std::uint8_t value = 0;
     return ReadByte(address, &value) != 0 ? std::optional<std::uint8_t>(value) : std::nullopt;

@@ -2,7 +2,9 @@
 // port after an arrival, and the open before a download.
 #include "app/AppContext.h"
 #include "flow/DeviceListView.h"
+#include "flow/MemoryObject.h"
 #include "flow/TextIds.h"
+#include "image/IcTables.h"
 #include "tests/flow/FlowFixture.h"
 
 namespace {
@@ -64,6 +66,19 @@ TEST_F(DeviceListTest, DefaultDeviceIsTheFirstListedOneAndItsPortIsRemembered) {
   EXPECT_TRUE(list_.autoRun);
   EXPECT_EQ(Flow().m_hDev, 0u);  // every device is closed again
   EXPECT_EQ(Flow().m_strImageText.rfind("Update FW version:", 0), 0u);
+}
+
+TEST_F(DeviceListTest, OtpCodecShowsItsUsedSpaceInTheList) {
+  vcodec::DeviceConfig config;
+  config.memory = vcodec::MemoryKind::kOtp;
+  const std::uint32_t port = Plug(config);
+  // One earlier download: a 0x400-byte code block in entry 0, a 0x40-byte configuration block in entry 1.
+  ASSERT_TRUE(bus_->WriteMemory(port, 0x3F70, {0x00, 0x00, 0x04, 0x00, 0x55, 0x04, 0x00, 0x00, 0x40, 0xAA}));
+  App().memoryType = kMemoryOtp;
+  CreateMemoryObject(kMemoryOtp, 0);
+  Flow().DEV_GetDefaultDeviceForAllInOne();
+  EXPECT_EQ(Flow().m_uUsedOtp, 0x440u);
+  EXPECT_EQ(Flow().m_strOtpText, "Used OTP Space: 1.06 KB, Remain OTP Space: 14.78 KB.");
 }
 
 TEST_F(DeviceListTest, ArrivalKeepsTheDeviceOnTheRememberedPort) {
