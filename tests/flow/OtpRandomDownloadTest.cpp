@@ -45,12 +45,9 @@ class OtpRandomDownloadTest : public FlowFixture {
     FlowFixture::TearDown();
   }
 
-  // One download of image while the given cells refuse to program; lastErrorCode, 0 after a pass.
-  std::uint32_t Download(std::uint32_t port, const std::string& image, const std::vector<std::uint16_t>& badCells,
-                         bool* passed) {
+  // One download of image with faults armed after the open; lastErrorCode, 0 after a pass.
+  std::uint32_t Download(std::uint32_t port, const std::string& image, const vcodec::Faults& faults, bool* passed) {
     OpenFor(image);
-    vcodec::Faults faults;
-    faults.otpFailAddresses = badCells;
     EXPECT_TRUE(bus_->ArmFaults(port, faults));
     *passed = Flow().DEV_Command(kOpWrite, image) == 1;
     const std::uint32_t id = *passed ? 0 : lastErrorCode.load();
@@ -103,7 +100,9 @@ TEST_F(OtpRandomDownloadTest, SuccessMeansTheImageIsWhatTheChipReadsAndFailuresL
       badCellsArmed += static_cast<int>(bad.size());
 
       bool passed = false;
-      const std::uint32_t id = Download(port, image, bad, &passed);
+      vcodec::Faults faults;
+      faults.otpFailAddresses = bad;
+      const std::uint32_t id = Download(port, image, faults, &passed);
       ++downloads;
       ++outcomes[id];
       const std::vector<std::uint8_t> after = Memory(port, kOtpBytes);
@@ -137,6 +136,83 @@ TEST_F(OtpRandomDownloadTest, SuccessMeansTheImageIsWhatTheChipReadsAndFailuresL
               "through repair records\n",
               downloads, kSeeds, badCellsArmed, repairs);
   for (const auto& [id, n] : outcomes) std::printf("[ figures  ] outcome %u: %d\n", id, n);
+}
+
+// A transfer lost at any point of a download that supersedes an earlier one: stalled once (the
+// device stays and every clean-up can run) or the device pulled out there (nothing more can
+// run). Never a success that is not one, never a mixed block; after a stall the tables are
+// consistent and the next download goes through; after a removal the chip still boots the old
+// or the new image and the next download either goes through or finds the abnormal leftovers.
+TEST_F(OtpRandomDownloadTest, ATransferLostAnywhereNeverLeavesAFalseSuccessOrAMixedBlock) {
+  const auto image = [&](const char* name, std::size_t code) {
+    return MakeImage(name, {"--chip", "VXQ62", "--memory", "otp", "--size", "8192", "--area", "0", "--capacity", "8192",
+                            "--hwap", "0x1060", "--code", "8192", "--name", name, "--otpcode", std::to_string(code),
+                            "--serial", name, "--vidpid", "3C5E,4C15,0000"});
+  };
+  const std::string a = image("A", 1500), b = image("B", 1800);
+  const Blocks first = ExpectedBlocks(ReadBytes(a)), second = ExpectedBlocks(ReadBytes(b));
+  vcodec::DeviceConfig config;
+  config.memory = vcodec::MemoryKind::kOtp;
+  const auto prepared = [&] {
+    const std::uint32_t port = Plug(config);
+    bool passed = false;
+    EXPECT_EQ(Download(port, a, {}, &passed), 0u);
+    return port;
+  };
+  // The transfers of the second download, counted from its open.
+  std::uint32_t port = prepared();
+  OpenFor(b);
+  (void)bus_->ResetCounters(port);
+  ASSERT_EQ(Flow().DEV_Command(kOpWrite, b), 1);
+  const std::uint64_t transfers = bus_->Counters(port)->transfers;
+  Flow().DEV_CloseDevice();
+  ASSERT_TRUE(bus_->Remove(port));
+
+  std::map<std::string, int> outcomes;
+  const std::uint64_t step = std::max<std::uint64_t>(1, transfers / 90);
+  for (const bool removal : {false, true}) {
+    for (std::uint64_t n = 1; n <= transfers; n += step) {
+      const std::string where = std::string(removal ? "removed" : "stalled") + " at transfer " + std::to_string(n);
+      SCOPED_TRACE(where);
+      port = prepared();
+      vcodec::Faults faults;
+      (removal ? faults.removeAtTransfer : faults.stallTransfer) = n;
+      bool passed = false;
+      const std::uint32_t id = Download(port, b, faults, &passed);
+      if (removal) {
+        ASSERT_TRUE(bus_->Replug(port));
+      }
+      std::vector<std::uint8_t> otp = Memory(port, kOtpBytes);
+      const Current code = CurrentBlock(otp, 0x55), configuration = CurrentBlock(otp, 0xAA);
+      if (passed) {
+        EXPECT_EQ(code.bytes, second.code);
+        EXPECT_EQ(configuration.bytes, second.config);
+      } else {
+        EXPECT_TRUE(code.bytes == first.code || code.bytes == second.code) << "failed with " << id;
+        EXPECT_TRUE(configuration.bytes == first.config || configuration.bytes == second.config) << "failed with " << id;
+      }
+      std::string why;
+      if (!removal) {
+        EXPECT_TRUE(TablesConsistent(otp, &why)) << why;
+      }
+      // The next download, undisturbed.
+      bool again = false;
+      const std::uint32_t next = Download(port, b, {}, &again);
+      otp = Memory(port, kOtpBytes);
+      if (again) {
+        EXPECT_EQ(CurrentBlock(otp, 0x55).bytes, second.code);
+        EXPECT_EQ(CurrentBlock(otp, 0xAA).bytes, second.config);
+      } else {
+        EXPECT_TRUE(removal && next == IDS_LAST_OTP_WRITE_ABNORMAL) << "the next download failed with " << next;
+      }
+      ++outcomes[std::string(removal ? "removed: " : "stalled: ") + (passed ? "passed" : std::to_string(id)) + ", next " +
+                 (again ? "passed" : std::to_string(next))];
+      ASSERT_TRUE(bus_->Remove(port));
+    }
+  }
+  std::printf("[ figures  ] %llu transfers in the download, every %llu-th lost\n",
+              static_cast<unsigned long long>(transfers), static_cast<unsigned long long>(step));
+  for (const auto& [what, count] : outcomes) std::printf("[ figures  ] %s: %d\n", what.c_str(), count);
 }
 
 }  // namespace
