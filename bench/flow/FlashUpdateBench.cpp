@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,21 +63,51 @@ bool MakeImage(const std::string& description, const std::string& path) {
   return std::system(command.c_str()) == 0;
 }
 
-bool MakeImage(std::size_t size, const std::string& path) {
-  return MakeImage("--chip VXQ62 --size " + std::to_string(size) + " --code 0xEFFE --memory flash", path);
-}
+// A station with one codec plugged and the command line's open for a write of its image done
+// (which also makes the image's memory object).
+struct Bench {
+  EmulatedStation station;
+  std::uint32_t port = 0;
+  CDevFlow* flow = nullptr;
+};
 
-// The command line's open for a write of image, which also makes the image's memory object.
-CDevFlow* OpenFor(const std::string& image) {
+// The image from description, the codec of config, the open; null after a message on stderr.
+std::unique_ptr<Bench> Prepare(const std::string& description, const std::string& image, const vcodec::DeviceConfig& config) {
+  if (!MakeImage(description, image)) {
+    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
+    return nullptr;
+  }
+  auto b = std::make_unique<Bench>();
+  if (!b->station.Ready()) return nullptr;
+  std::string error;
+  const std::optional<std::uint32_t> port = b->station.bus->Plug(config, {}, &error);
+  if (!port) {
+    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
+    return nullptr;
+  }
+  b->port = *port;
   CParseArg& parse = *App().parseArg;
   parse.m_cOperation = kOpWrite;
   parse.m_strFilePath = image;
   if (parse.LoadICTypeIni() == 0) return nullptr;
-  CDevFlow& flow = *App().flow;
-  flow.DEV_GetDeviceInfo();
-  flow.DEV_InitResetOption();
-  flow.m_uFlags = kFlagAudioSearch;
-  return &flow;
+  b->flow = App().flow;
+  b->flow->DEV_GetDeviceInfo();
+  b->flow->DEV_InitResetOption();
+  b->flow->m_uFlags = kFlagAudioSearch;
+  return b;
+}
+
+// One operation (letter, path) with the log and counters cleared first; its CPU seconds, or -1
+// after a message on stderr.
+double Timed(Bench& b, std::uint8_t letter, const std::string& path, const char* what) {
+  b.station.bus->ClearLog();
+  (void)b.station.bus->ResetCounters(b.port);
+  const std::clock_t start = std::clock();
+  if (b.flow->DEV_Command(letter, path) != 1) {
+    std::fprintf(stderr, "lumatrace-bench-flash: the %s failed (%d)\n", what, lastErrorCode.load());
+    return -1;
+  }
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
 void Print(const char* what, std::size_t size, std::uint32_t unit, const Counts& c, std::uint64_t floor,
@@ -94,49 +125,25 @@ void Print(const char* what, std::size_t size, std::uint32_t unit, const Counts&
 
 int RunOne(std::size_t size, std::uint32_t unit, const std::string& dir) {
   const std::string image = dir + "/fw-" + std::to_string(size) + ".rfw";
-  if (!MakeImage(size, image)) {
-    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
-    return 1;
-  }
-  EmulatedStation station;
-  if (!station.Ready()) return 1;
   vcodec::DeviceConfig config;
   config.memorySize = 0x80000;
   config.maxUnit = unit;
-  std::string error;
-  if (!station.bus->Plug(config, {}, &error)) {
-    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
-    return 1;
-  }
-  CDevFlow* opened = OpenFor(image);
-  if (opened == nullptr) return 1;
-  CDevFlow& flow = *opened;
-
-  station.bus->ClearLog();
-  std::clock_t start = std::clock();
-  if (flow.DEV_Command(kOpWrite, image) != 1) {
-    std::fprintf(stderr, "lumatrace-bench-flash: the update failed (%d)\n", lastErrorCode.load());
-    return 1;
-  }
-  double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  const auto b = Prepare("--chip VXQ62 --size " + std::to_string(size) + " --code 0xEFFE --memory flash", image, config);
+  if (!b) return 1;
+  double cpu = Timed(*b, kOpWrite, image, "update");
+  if (cpu < 0) return 1;
   // The update moves the written image three times (empty check, write, verify) in 4 KiB
   // requests, after one read of the sector at 0x1F000 that the image keeps (which also extends
   // a shorter image to 128 KiB).
-  const std::uint64_t moved = (flow.imageBytes.size() + 4095) / 4096;
-  Print("update", size, unit, Classify(station.bus->Log()), 3 * moved + 1, cpu);
+  const std::uint64_t moved = (b->flow->imageBytes.size() + 4095) / 4096;
+  Print("update", size, unit, Classify(b->station.bus->Log()), 3 * moved + 1, cpu);
   const std::uint64_t pieces = (size + 4095) / 4096;
-
-  station.bus->ClearLog();
   g_uMemSize = static_cast<std::uint32_t>(size);
-  start = std::clock();
-  if (flow.DEV_Command(kOpDumpSpi, dir + "/dump.bin") != 1) {
-    std::fprintf(stderr, "lumatrace-bench-flash: the dump failed (%d)\n", lastErrorCode.load());
-    return 1;
-  }
-  cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  cpu = Timed(*b, kOpDumpSpi, dir + "/dump.bin", "dump");
+  if (cpu < 0) return 1;
   // A dump reads through the extension unit: one data phase per unit, one command per chunk.
   const std::uint32_t used = unit >= 64 ? 64 : 8;
-  Print("dump", size, unit, Classify(station.bus->Log()), size / used + pieces, cpu);
+  Print("dump", size, unit, Classify(b->station.bus->Log()), size / used + pieces, cpu);
   return 0;
 }
 
@@ -148,12 +155,6 @@ int RunEeprom(bool wide, std::size_t size, const std::string& dir) {
   const std::string description = wide ? "--chip VXQ62 --memory eeprom16 --area 0 --code 0 --size " + std::to_string(size)
                                        : "--chip VXQ61 --memory eeprom8 --area 0 --capacity 512 --code 0 --size " +
                                              std::to_string(size);
-  if (!MakeImage(description, image)) {
-    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
-    return 1;
-  }
-  EmulatedStation station;
-  if (!station.Ready()) return 1;
   vcodec::DeviceConfig config;
   if (wide) {
     config.memory = vcodec::MemoryKind::kEeprom16;
@@ -163,37 +164,22 @@ int RunEeprom(bool wide, std::size_t size, const std::string& dir) {
     config.memory = vcodec::MemoryKind::kEeprom8;
   }
   config.latency.pageProgramUs = kWriteCycleUs;
-  std::string error;
-  const std::optional<std::uint32_t> port = station.bus->Plug(config, {}, &error);
-  if (!port) {
-    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
-    return 1;
-  }
-  CDevFlow* flow = OpenFor(image);
-  if (flow == nullptr) return 1;
-  const char* name = wide ? "ee16 update" : "ee8 update";
+  const auto b = Prepare(description, image, config);
+  if (!b) return 1;
   const std::uint64_t chunks = (size + 7) / 8;
   for (int pass = 0; pass < 2; ++pass) {
-    station.bus->ClearLog();
-    (void)station.bus->ResetCounters(*port);
-    const std::clock_t start = std::clock();
-    const bool ok = pass == 0 ? flow->DEV_Command(kOpWrite, image) == 1
-                              : flow->DEV_Command('R', dir + "/ee-dump.bin") == 1;
-    if (!ok) {
-      std::fprintf(stderr, "lumatrace-bench-flash: the EEPROM %s failed (%d)\n", pass == 0 ? "update" : "dump",
-                   lastErrorCode.load());
-      return 1;
-    }
-    const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    const double cpu = pass == 0 ? Timed(*b, kOpWrite, image, "EEPROM update")
+                                 : Timed(*b, 'R', dir + "/ee-dump.bin", "EEPROM dump");
+    if (cpu < 0) return 1;
     // Floor: the update writes and reads back every chunk of the image, plus the tag (the 8-bit
     // form also erases and reads the first 64 bytes); the dump reads every chunk of the part.
     // A 16-bit command is a command block and a data phase, an 8-bit one a vendor request.
     const std::uint64_t perChunk = wide ? 2 : 1;
     const std::uint64_t partChunks = (wide ? 0x10000 : 0x800) / 8;
     const std::uint64_t floor = perChunk * (pass == 0 ? 2 * chunks + 1 + (wide ? 0 : 1 + 64 / 8) : partChunks);
-    Print(pass == 0 ? name : (wide ? "ee16 dump" : "ee8 dump"), pass == 0 ? size : partChunks * 8, 8,
-          Classify(station.bus->Log()), floor, cpu);
-    const auto info = station.bus->Info(*port);
+    Print(pass == 0 ? (wide ? "ee16 update" : "ee8 update") : (wide ? "ee16 dump" : "ee8 dump"),
+          pass == 0 ? size : partChunks * 8, 8, Classify(b->station.bus->Log()), floor, cpu);
+    const auto info = b->station.bus->Info(b->port);
     if (info) {
       std::printf("        modelled with the write cycles: %llu pages programmed, %.1f ms\n",
                   static_cast<unsigned long long>(info->counters.pagesProgrammed), info->counters.busUs / 1000.0);
@@ -207,45 +193,25 @@ int RunEeprom(bool wide, std::size_t size, const std::string& dir) {
 // and placement, repair budget and retiring read the VD and ECC tables again and again.
 int RunOtp(std::size_t codeBytes, const std::string& dir) {
   const std::string image = dir + "/otp-" + std::to_string(codeBytes) + ".rfw";
-  const std::string description = "--chip VXQ62 --memory otp --size 16384 --area 0 --capacity 16384 --hwap 0x1060 "
-                                  "--code 16384 --serial BENCH --otpcode " + std::to_string(codeBytes);
-  if (!MakeImage(description, image)) {
-    std::fprintf(stderr, "lumatrace-bench-flash: cannot write %s with lumatrace-imagegen\n", image.c_str());
-    return 1;
-  }
-  EmulatedStation station;
-  if (!station.Ready()) return 1;
   vcodec::DeviceConfig config;
   config.memory = vcodec::MemoryKind::kOtp;
-  std::string error;
-  const std::optional<std::uint32_t> port = station.bus->Plug(config, {}, &error);
-  if (!port) {
-    std::fprintf(stderr, "lumatrace-bench-flash: %s\n", error.c_str());
-    return 1;
-  }
-  CDevFlow* flow = OpenFor(image);
-  if (flow == nullptr) return 1;
+  const auto b = Prepare("--chip VXQ62 --memory otp --size 16384 --area 0 --capacity 16384 --hwap 0x1060 "
+                         "--code 16384 --serial BENCH --otpcode " + std::to_string(codeBytes),
+                         image, config);
+  if (!b) return 1;
   // The area length: both blocks together hold it and one more 15-byte header.
-  const std::size_t total = flow->imageBytes[3] | (flow->imageBytes[4] << 8);
+  const std::size_t total = b->flow->imageBytes[3] | (b->flow->imageBytes[4] << 8);
   for (int pass = 0; pass < 2; ++pass) {
-    station.bus->ClearLog();
-    (void)station.bus->ResetCounters(*port);
-    const std::clock_t start = std::clock();
-    const bool ok = pass == 0 ? flow->DEV_Command(kOpWrite, image) == 1
-                              : flow->DEV_Command(kOpDumpOtp, dir + "/otp-dump.bin") == 1;
-    if (!ok) {
-      std::fprintf(stderr, "lumatrace-bench-flash: the OTP %s failed (%d)\n", pass == 0 ? "download" : "dump",
-                   lastErrorCode.load());
-      return 1;
-    }
-    const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    const double cpu = pass == 0 ? Timed(*b, kOpWrite, image, "OTP download")
+                                 : Timed(*b, kOpDumpOtp, dir + "/otp-dump.bin", "OTP dump");
+    if (cpu < 0) return 1;
     // Floor: the blocks moved in 8-byte data phases (the data unit OTP commands run with) and one
     // command block per 4096-byte chunk, written and read back (download) or read (dump); the
     // table bookkeeping is what the ratio shows on top.
     std::uint64_t floor = 0;
     for (const std::size_t block : {15 + codeBytes + 8, total - codeBytes - 8}) floor += (block + 4095) / 4096 + (block + 7) / 8;
     if (pass == 0) floor *= 2;
-    Print(pass == 0 ? "otp download" : "otp dump", total + 15 * (pass == 0 ? 1 : 0), 8, Classify(station.bus->Log()),
+    Print(pass == 0 ? "otp download" : "otp dump", total + 15 * (pass == 0 ? 1 : 0), 8, Classify(b->station.bus->Log()),
           floor, cpu);
   }
   return 0;
