@@ -27,6 +27,8 @@ constexpr OperationLines kLines[] = {
     {kOpVerify, "Begin to Verify fw!\r\n", "Verify fw pass!\r\n", "Verify fw fail!\r\n"},
     {kOpDumpOtp, "Begin to Dump OTP!\r\n", "Dump OTP pass!\r\n", "Dump OTP fail!\r\n"},
     {kOpDumpSpi, "Begin to Dump SPI!\r\n", "Dump SPI pass!\r\n", "Dump SPI fail!\r\n"},
+    // The space report: its line and the report only after it passed.
+    {kOpDetect, nullptr, "Begin to Check OTP Status!\r\n", nullptr},
 };
 
 // The area header at offset: the signature 0xA5 and a boot memory code the tool can settle.
@@ -50,6 +52,15 @@ bool ImageHasValidArea(const std::vector<std::uint8_t>& image, std::size_t confi
   AreaCheck at = CheckArea(image, configAddress);
   if (at == AreaCheck::kUntagged) at = CheckArea(image, 0);
   return at == AreaCheck::kValid;
+}
+
+// The memory object of another memory type, handed the open device; false when that type has
+// none.
+bool SwitchMemoryType(std::uint8_t memoryType) {
+  AppContext& app = App();
+  app.memoryType = memoryType;
+  RecreateMemoryObjectKeepingDevice(app.memoryType, app.busType);
+  return app.flow != nullptr;
 }
 
 }  // namespace
@@ -93,9 +104,7 @@ std::int32_t CParseArg::LoadICTypeIni() {
         app.icTypeIni != nullptr ? app.icTypeIni->ProjectMemoryType() : std::nullopt;
     if (memory && *memory != app.memoryType) {
       TraceWrite(scope, "Project Type selects memory type %d\n", *memory);
-      app.memoryType = *memory;
-      RecreateMemoryObjectKeepingDevice(app.memoryType, app.busType);
-      if (app.flow == nullptr) {
+      if (!SwitchMemoryType(*memory)) {
         lastErrorCode.store(IDS_NOT_SUPPORT);
         return 0;
       }
@@ -103,8 +112,7 @@ std::int32_t CParseArg::LoadICTypeIni() {
     return 1;
   }
   if (m_cOperation == kOpDumpOtp) {
-    app.memoryType = kMemoryOtp;
-    RecreateMemoryObjectKeepingDevice(app.memoryType, app.busType);
+    (void)SwitchMemoryType(kMemoryOtp);
     return 1;
   }
 
@@ -192,23 +200,6 @@ std::int32_t CParseArg::Excute_Arg_Normal() {
     m_bRequestDone = flow != nullptr && flow->m_hDev != 0 && version != "N/A";
     return 0;
   }
-  if (m_cOperation == kOpDetect) {
-    // Nothing is printed before the report; a failure shows only the prompt.
-    std::int32_t result = 0;
-    if (flow == nullptr) {
-      lastErrorCode.store(IDS_NOT_SUPPORT);
-    } else {
-      flow->m_uFlags = kFlagAudioSearch;
-      result = flow->DEV_Command(kOpDetect, m_strFilePath);
-    }
-    if (result != 0) {
-      ConsoleWrite("Begin to Check OTP Status!\r\n");
-      ConsoleWrite(flow->OtpSpaceConsoleText() + "\r\n");
-    }
-    ConsolePrompt();
-    m_bRequestDone = result != 0;
-    return result;
-  }
   const OperationLines* lines = nullptr;
   for (const OperationLines& l : kLines) {
     if (l.letter == m_cOperation) lines = &l;
@@ -217,7 +208,7 @@ std::int32_t CParseArg::Excute_Arg_Normal() {
     lastErrorCode.store(IDS_NOT_SUPPORT);
     return 0;
   }
-  ConsoleWrite(lines->start);
+  if (lines->start != nullptr) ConsoleWrite(lines->start);
   std::int32_t result = 0;
   if (flow == nullptr) {
     lastErrorCode.store(IDS_NOT_SUPPORT);
@@ -226,7 +217,15 @@ std::int32_t CParseArg::Excute_Arg_Normal() {
     if (m_uRequestedMemSize != 0) g_uMemSize = m_uRequestedMemSize;
     result = flow->DEV_Command(m_cOperation, m_strFilePath);
   }
-  ConsoleWrite(result != 0 ? lines->pass : lines->fail);
+  if (m_cOperation == kOpDetect) {
+    // Nothing is printed before the report; a failure shows only the prompt.
+    if (result != 0) {
+      ConsoleWrite(lines->pass);
+      ConsoleWrite(flow->OtpSpaceConsoleText() + "\r\n");
+    }
+  } else {
+    ConsoleWrite(result != 0 ? lines->pass : lines->fail);
+  }
   ConsolePrompt();
   m_bRequestDone = result != 0;
   return result;

@@ -12,8 +12,7 @@ bool CMpFlow_Customize::ReadEccTable(OtpEccTable* table) {
 
 bool CMpFlow_Customize::RecordPointsInto(const OtpEccTable& table, std::uint32_t entryAddress) {
   for (int i = 1; i <= kOtpEccRecords; ++i) {
-    const EccRecord r = RecordOf(table, i);
-    if (r.address >= entryAddress && r.address <= entryAddress + kOtpVdEntryBytes - 1) return true;
+    if (RecordOf(table, i).PointsInto(entryAddress)) return true;
   }
   return false;
 }

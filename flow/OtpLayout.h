@@ -77,6 +77,11 @@ struct EccRecord {
   // Known to need repair, value still to be written.
   [[nodiscard]] bool Reserved() const { return Valid() && value == 0; }
   [[nodiscard]] bool Free() const { return address == 0 && value == 0 && marker == 0; }
+  // Whether the record names a byte of the VD entry at entryAddress (it would rewrite the entry
+  // at boot).
+  [[nodiscard]] bool PointsInto(std::uint32_t entryAddress) const {
+    return address >= entryAddress && address < entryAddress + kOtpVdEntryBytes;
+  }
 };
 
 using OtpVdTable = std::array<std::uint8_t, kOtpVdTableBytes>;

@@ -41,7 +41,7 @@ int CMpFlow_OTP::MP_OTPBlockValidAndSet(std::uint32_t entryAddress, int k) {
   int result = 1;
   for (int i = 1; i <= kOtpEccRecords; ++i) {
     const EccRecord r = RecordOf(ecc, i);
-    if (!r.Valid() || r.address < entryAddress || r.address > entryAddress + kOtpVdEntryBytes - 1) continue;
+    if (!r.Valid() || !r.PointsInto(entryAddress)) continue;
     // The record would rewrite the entry at boot: the entry and the record both go.
     result = 0;
     TraceWrite(scope, "ECC %d points into VD entry %d\n", i, k);

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
 #include "app/ParseArg.h"
 #include "emulator/Bus.h"
 #include "flow/DevFlow.h"
@@ -66,14 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t dataBytes = std::min<std::size_t>(size - tableBytes, otp_content::kDataEnd);
   (void)s.station.bus->WriteMemory(*port, 0, std::vector<std::uint8_t>(data + tableBytes, data + tableBytes + dataBytes));
 
-  CParseArg& parse = *App().parseArg;
-  parse.m_cOperation = kOpWrite;
-  parse.m_strFilePath = s.image;
-  if (parse.LoadICTypeIni() != 0 && App().flow != nullptr) {
-    CDevFlow& flow = *App().flow;
-    flow.DEV_GetDeviceInfo();
-    flow.DEV_InitResetOption();
-    flow.m_uFlags = kFlagAudioSearch;
+  if (CDevFlow* opened = s.station.OpenForWrite(s.image); opened != nullptr) {
+    CDevFlow& flow = *opened;
     if (flow.DEV_Command(kOpWrite, s.image) == 1) {
       const std::vector<std::uint8_t> otp = s.station.bus->Memory(*port).value_or(std::vector<std::uint8_t>{});
       if (otp_content::CurrentBlock(otp, 0x55).bytes != s.expected.code) __builtin_trap();

@@ -86,14 +86,8 @@ std::unique_ptr<Bench> Prepare(const std::string& description, const std::string
     return nullptr;
   }
   b->port = *port;
-  CParseArg& parse = *App().parseArg;
-  parse.m_cOperation = kOpWrite;
-  parse.m_strFilePath = image;
-  if (parse.LoadICTypeIni() == 0) return nullptr;
-  b->flow = App().flow;
-  b->flow->DEV_GetDeviceInfo();
-  b->flow->DEV_InitResetOption();
-  b->flow->m_uFlags = kFlagAudioSearch;
+  b->flow = b->station.OpenForWrite(image);
+  if (b->flow == nullptr) return nullptr;
   return b;
 }
 

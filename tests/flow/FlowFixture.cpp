@@ -35,15 +35,7 @@ void FlowFixture::Open() {
   Flow().m_uFlags = kFlagAudioSearch;
 }
 
-void FlowFixture::OpenFor(const std::string& image) {
-  CParseArg& parse = *App().parseArg;
-  parse.m_cOperation = kOpWrite;
-  parse.m_strFilePath = image;
-  ASSERT_EQ(parse.LoadICTypeIni(), 1);
-  Flow().DEV_GetDeviceInfo();
-  Flow().DEV_InitResetOption();
-  Flow().m_uFlags = kFlagAudioSearch;
-}
+void FlowFixture::OpenFor(const std::string& image) { ASSERT_NE(station_->OpenForWrite(image), nullptr); }
 
 std::vector<vcodec::TransferRecord> FlowFixture::DryRun(const vcodec::DeviceConfig& config,
                                                        const std::string& image, std::uint32_t* port) {

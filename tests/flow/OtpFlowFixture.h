@@ -52,9 +52,6 @@ class OtpFlowTest : public FlowFixture {
   void Arm(std::uint32_t port, const std::vector<std::uint16_t>& failingCells, bool locked = false);
   // inUse entries in use (zero-length consumed ones, the last reaching to used).
   void LayUsed(std::uint32_t port, int inUse, std::uint16_t used);
-  // The image's code and configuration blocks as a download lays them.
-  using Blocks = otp_content::Blocks;
-  [[nodiscard]] static Blocks BlocksOf(const std::vector<std::uint8_t>& image) { return otp_content::ExpectedBlocks(image); }
   // Questions and boxes shown, answered with answer.
   void AnswerQuestions(bool yes);
 

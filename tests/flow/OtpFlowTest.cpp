@@ -24,7 +24,7 @@ std::size_t EndOf(const VdEntry& e) { return std::size_t{e.address} + e.length; 
 TEST_F(OtpFlowTest, FirstDownloadIntoAnEmptyOtpBootsCodeAndConfiguration) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("first.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   std::vector<std::string> trace;
   ASSERT_EQ(Write(image, &trace), 1);
   EXPECT_EQ(lastErrorCode.load(), 0);
@@ -90,7 +90,7 @@ TEST_F(OtpFlowTest, LaterDownloadsAppendAndRetireOnlyThePartTheyReplace) {
 
 TEST_F(OtpFlowTest, SpaceAndEntriesAreCheckedForBothPartsBeforeEitherIsWritten) {
   const std::string image = OtpImage("space.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   const auto need = static_cast<std::uint16_t>(blocks.code.size() + blocks.config.size());
   const char* kSize = "OTP Code Size Less than 5K,\nContinue to Update!";
   const char* kEntries = "OTP VD Block Less than 4,\nContinue to Update!";

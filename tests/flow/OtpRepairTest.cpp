@@ -30,7 +30,7 @@ class OtpRepairTest : public OtpFlowTest {};
 TEST_F(OtpRepairTest, FailedCellsAreRepairedThroughEccRecordsAndTheChipBootsThem) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("repair.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   const std::uint16_t configAt = static_cast<std::uint16_t>(blocks.code.size());
   // The version block (0x11B) is among them: the booted version shows the repair applied.
   const std::vector<std::uint16_t> cells = {Programmed(blocks.code, 0x11B), Programmed(blocks.code, 0x200),
@@ -70,7 +70,7 @@ TEST_F(OtpRepairTest, FailedCellsAreRepairedThroughEccRecordsAndTheChipBootsThem
 
 TEST_F(OtpRepairTest, MoreFailuresThanRepairsLeftRecordTheChunkAsConsumed) {
   const std::string image = OtpImage("big.rfw", 6000);  // code block of 6023 bytes: two chunks
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   struct Case {
     const char* name;
     std::size_t firstCell;
@@ -120,7 +120,7 @@ TEST_F(OtpRepairTest, MoreFailuresThanRepairsLeftRecordTheChunkAsConsumed) {
 TEST_F(OtpRepairTest, RecordsOfTheConsumedSpaceAreRetiredAndNoOthers) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("partial.rfw", 6000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   // Known-bad cells in both chunks of the code block; 13 records retired leave one free.
   const std::uint16_t early = Programmed(blocks.code, 0x100), late = Programmed(blocks.code, 5000);
   PutRecord(port, 1, early, 0x00, kEccMarkerValid);
@@ -141,7 +141,7 @@ TEST_F(OtpRepairTest, RecordsOfTheConsumedSpaceAreRetiredAndNoOthers) {
 TEST_F(OtpRepairTest, ConsumedSpaceMovesToTheNextEntryAsItsOwnEntry) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("moved.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   const auto configAt = static_cast<std::uint16_t>(blocks.code.size());
   for (int i = 1; i <= 15; ++i) PutRecord(port, i, 0x3F00, 0x01, kEccMarkerRetired);
   // The code goes in; two cells of the configuration fail with one repair left, and the flag
@@ -162,7 +162,7 @@ TEST_F(OtpRepairTest, ConsumedSpaceMovesToTheNextEntryAsItsOwnEntry) {
 
 TEST_F(OtpRepairTest, AFailedAddressOutsideItsChunkIsRefused) {
   const std::string image = OtpImage("garbled.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   const auto configAt = static_cast<std::uint16_t>(blocks.code.size());
   struct Case {
     const char* name;
@@ -194,7 +194,7 @@ TEST_F(OtpRepairTest, AFailedAddressOutsideItsChunkIsRefused) {
 
 TEST_F(OtpRepairTest, ReservedRecordsAreFilledInWhereverTheyLie) {
   const std::string image = OtpImage("reserved.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   const std::uint16_t a = Programmed(blocks.code, 0x150);
   const std::uint16_t b = Programmed(blocks.code, 0x250);
   struct Case {
@@ -235,7 +235,7 @@ TEST_F(OtpRepairTest, ReservedRecordsAreFilledInWhereverTheyLie) {
 TEST_F(OtpRepairTest, RepairBudgetIsCheckedBeforeAnythingIsWritten) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("budget.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   // Six known-bad cells wait beyond the blocks: two repairs are left for this write, and three
   // reserved cells lie inside the code block.
   for (int i = 1; i <= 6; ++i) PutRecord(port, i, static_cast<std::uint16_t>(0x3000 + i), 0x00, kEccMarkerValid);
@@ -251,7 +251,7 @@ TEST_F(OtpRepairTest, RepairBudgetIsCheckedBeforeAnythingIsWritten) {
 TEST_F(OtpRepairTest, ARepairRecordThatKeepsFailingEndsTheWrite) {
   const std::uint32_t port = PlugOtp();
   const std::string image = OtpImage("stubborn.rfw", 1000);
-  const Blocks blocks = BlocksOf(ReadBytes(image));
+  const otp_content::Blocks blocks = otp_content::ExpectedBlocks(ReadBytes(image));
   const std::uint16_t a = Programmed(blocks.code, 0x180);
   // The reserved record's value and marker cells both refuse: it can be neither filled nor
   // retired.

@@ -56,3 +56,15 @@ EmulatedStation::~EmulatedStation() {
   shm_unlink(("/lumatrace-" + lockName_).c_str());
   SetClockForTesting(nullptr);
 }
+
+CDevFlow* EmulatedStation::OpenForWrite(const std::string& image) {
+  CParseArg& parse = *App().parseArg;
+  parse.m_cOperation = kOpWrite;
+  parse.m_strFilePath = image;
+  if (parse.LoadICTypeIni() == 0 || App().flow == nullptr) return nullptr;
+  CDevFlow& flow = *App().flow;
+  flow.DEV_GetDeviceInfo();
+  flow.DEV_InitResetOption();
+  flow.m_uFlags = kFlagAudioSearch;
+  return &flow;
+}

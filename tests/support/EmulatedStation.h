@@ -10,6 +10,8 @@
 #include "emulator/Bus.h"
 #include "platform/Clock.h"
 
+class CDevFlow;
+
 class EmulatedStation {
  public:
   EmulatedStation();
@@ -18,6 +20,10 @@ class EmulatedStation {
   EmulatedStation& operator=(const EmulatedStation&) = delete;
 
   [[nodiscard]] bool Ready() const { return ready_; }
+  // The command line's open for a write of image: device, IC type settled on the image (which
+  // also makes the image's memory object), device information, reset options, the request
+  // option bits of a command-line run. The memory object, or null when the open failed.
+  [[nodiscard]] CDevFlow* OpenForWrite(const std::string& image);
 
   SimulatedClock clock;
   std::unique_ptr<vcodec::Bus> bus;
