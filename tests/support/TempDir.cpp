@@ -8,7 +8,10 @@
 #include <stdexcept>
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "lumatrace-test-XXXXXX").string();
+  // No hyphen before the random part: the program looks for "-f" in its whole command line,
+  // path included, and a directory "lumatrace-test-f..." would make a run without it look like
+  // one with it.
+  std::string pattern = (std::filesystem::temp_directory_path() / "lumatrace-test.XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }
